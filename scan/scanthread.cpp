@@ -1,0 +1,42 @@
+#include "scanthread.h"
+
+#include "probe.h"
+
+#include <QProcess>
+
+int proxyCount = 0;
+
+ScanThread::ScanThread(QObject *parent)
+    : QThread(parent)
+{
+}
+
+ScanThread::~ScanThread() = default;
+
+void ScanThread::run()
+{
+    if (stopRequested)
+        return;
+    if (!listView || destUrl.isEmpty())
+        return;
+    QProcess process;
+    const qint64 count = proxyCount > 0 ? proxyCount : rows.size();
+    if (rows.isEmpty() || stopRequested)
+        return;
+
+    int progress = 0;
+    qint64 hundreds = 100; // 64 bits: 100 * rows must not overflow on huge tables
+    for (int k = 0; k < rows.size(); ++k) {
+        const Row &row = rows.at(k);
+        emit stateChanged(progress, row.item, QStringLiteral("checking"));
+        const ProbeCommand command = buildProbeCommand(row.host, row.port, row.user, row.password, destUrl);
+        if (stopRequested)
+            return;
+        const QString result = runProbe(process, command);
+        progress = int(hundreds / count);
+        emit stateChanged(progress, row.item, result);
+        if (k + 1 == rows.size() || stopRequested)
+            return;
+        hundreds += 100;
+    }
+}
