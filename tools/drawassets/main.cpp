@@ -161,6 +161,31 @@ bool saveIco(const QVector<int> &sizes, const QString &path)
     return true;
 }
 
+// A macOS icon file: PNG entries under the icon types that take PNG data.
+bool saveIcns(const QString &path)
+{
+    const QVector<QPair<QByteArray, int>> entries = {{"icp4", 16}, {"icp5", 32}, {"icp6", 64}, {"ic07", 128}, {"ic08", 256}};
+    QByteArray body;
+    for (const auto &entry : entries) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        drawIcon(entry.second).convertToFormat(QImage::Format_ARGB32).save(&buffer, "PNG");
+        quint32 length = qToBigEndian(quint32(png.size() + 8));
+        body.append(entry.first).append(reinterpret_cast<const char *>(&length), 4).append(png);
+    }
+    QByteArray out("icns");
+    const quint32 total = qToBigEndian(quint32(body.size() + 8));
+    out.append(reinterpret_cast<const char *>(&total), 4).append(body);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -180,7 +205,8 @@ int main(int argc, char *argv[])
     const QVector<int> sizes = {256, 128, 64, 48, 32, 16};
     bool ok = savePng(drawIcon(48), dir.filePath(QStringLiteral("proxyicon.png")))
               && savePng(drawLogo(families.first()), dir.filePath(QStringLiteral("proxytesterlogo.png")))
-              && saveIco(sizes, dir.filePath(QStringLiteral("tavrin-proxy-tester.ico")));
+              && saveIco(sizes, dir.filePath(QStringLiteral("tavrin-proxy-tester.ico")))
+              && saveIcns(dir.filePath(QStringLiteral("tavrin-proxy-tester.icns")));
     for (const int size : sizes) {
         const QString sub = QStringLiteral("hicolor/%1x%1/apps").arg(size);
         ok = ok && dir.mkpath(sub)
