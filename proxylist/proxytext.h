@@ -8,14 +8,14 @@ struct ProxyRecord
 {
     QString host;
     QString port;
-    QString user;     // empty unless both credentials were given
+    QString user; // empty unless both credentials were given
     QString password; // empty unless both credentials were given
     bool fourFields = false; // a four-field line sets USER and PASS, even if to empty text
 
     bool operator==(const ProxyRecord &other) const
     {
-        return host == other.host && port == other.port && user == other.user
-               && password == other.password && fourFields == other.fourFields;
+        return host == other.host && port == other.port && user == other.user && password == other.password &&
+               fourFields == other.fourFields;
     }
 };
 

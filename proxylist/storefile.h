@@ -6,7 +6,7 @@
 // The cells that one line of the proxy store file gives.
 struct StoreRow
 {
-    QString ip;   // "first : second"
+    QString ip; // "first : second"
     QString pass; // last field
 };
 

@@ -35,13 +35,12 @@ QString substitute(const QString &word, const QVector<QString> &values)
 
 } // namespace
 
-ProbeCommand buildProbeCommand(const QString &host, const QString &port, const QString &user,
-                               const QString &password, const QString &destUrl)
+ProbeCommand buildProbeCommand(const QString &host, const QString &port, const QString &user, const QString &password,
+                               const QString &destUrl)
 {
     const bool withCredentials = !user.isEmpty() && !password.isEmpty();
-    const QString templateText = withCredentials
-                                     ? QStringLiteral("curl -ivvs -m 8 -x %1:%2 --proxy-user %3:%4 %5")
-                                     : QStringLiteral("curl -ivvs -m 8 -x %1:%2 %3 --proxy-anyauth");
+    const QString templateText = withCredentials ? QStringLiteral("curl -ivvs -m 8 -x %1:%2 --proxy-user %3:%4 %5")
+                                                 : QStringLiteral("curl -ivvs -m 8 -x %1:%2 %3 --proxy-anyauth");
     const QVector<QString> values = withCredentials ? QVector<QString>{host, port, user, password, destUrl}
                                                     : QVector<QString>{host, port, destUrl};
     ProbeCommand command;

@@ -8,8 +8,7 @@ int proxyCount = 0;
 
 ScanThread::ScanThread(QObject *parent)
     : QThread(parent)
-{
-}
+{ }
 
 ScanThread::~ScanThread() = default;
 

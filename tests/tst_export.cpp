@@ -1,10 +1,10 @@
 #include "guidriver.h"
 #include "mainwindow.h"
 
-#include <QtTest>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QtTest>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -27,7 +27,8 @@ public:
             QWidget *modal = QApplication::activeModalWidget();
             if (modal && modal->isVisible() && modal != m_answered) {
                 m_answered = modal;
-                QMetaObject::invokeMethod(this, [this, modal] { answer(modal); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    this, [this, modal] { answer(modal); }, Qt::QueuedConnection);
             }
         });
         m_timer.start(10);
@@ -105,8 +106,8 @@ void TestExport::nothingWorkingShowsNoDialog_data()
     QTest::addColumn<QStringList>("statuses");
     QTest::newRow("empty table") << QStringList{};
     QTest::newRow("never tested") << QStringList{QString(), QString()};
-    QTest::newRow("all failed or checking") << QStringList{QStringLiteral("failed"), QStringLiteral("checking"), QStringLiteral("ok"),
-                                                           QStringLiteral("OK ")};
+    QTest::newRow("all failed or checking") << QStringList{QStringLiteral("failed"), QStringLiteral("checking"),
+                                                           QStringLiteral("ok"), QStringLiteral("OK ")};
 }
 
 void TestExport::nothingWorkingShowsNoDialog()
@@ -127,12 +128,17 @@ void TestExport::writesWorkingRowsInTableOrder()
 {
     MainWindow window;
     auto *table = window.findChild<QTreeWidget *>(QStringLiteral("proxyListView"));
-    addRow(table, {QStringLiteral("b.example"), QStringLiteral("2"), QStringLiteral("bob"), QStringLiteral("pw"), QStringLiteral("OK"), QStringLiteral("9 ms")});
-    addRow(table, {QStringLiteral("a.example"), QStringLiteral("3"), QString(), QString(), QStringLiteral("OK"), QStringLiteral("5 ms")});
+    addRow(table, {QStringLiteral("b.example"), QStringLiteral("2"), QStringLiteral("bob"), QStringLiteral("pw"),
+                   QStringLiteral("OK"), QStringLiteral("9 ms")});
+    addRow(table, {QStringLiteral("a.example"), QStringLiteral("3"), QString(), QString(), QStringLiteral("OK"),
+                   QStringLiteral("5 ms")});
     addRow(table, {QStringLiteral("c.example"), QStringLiteral("1"), QString(), QString(), QStringLiteral("failed")});
-    addRow(table, {QStringLiteral("http://d"), QStringLiteral("4"), QStringLiteral("only-user"), QString(), QStringLiteral("OK"), QStringLiteral("7 ms")});
-    addRow(table, {QStringLiteral("e"), QStringLiteral("5"), QString(), QStringLiteral("only-pass"), QStringLiteral("OK"), QStringLiteral("8 ms")});
-    addRow(table, {QStringLiteral("f"), QStringLiteral("6"), QString(), QString(), QStringLiteral("checking"), QStringLiteral("calculating")});
+    addRow(table, {QStringLiteral("http://d"), QStringLiteral("4"), QStringLiteral("only-user"), QString(),
+                   QStringLiteral("OK"), QStringLiteral("7 ms")});
+    addRow(table, {QStringLiteral("e"), QStringLiteral("5"), QString(), QStringLiteral("only-pass"),
+                   QStringLiteral("OK"), QStringLiteral("8 ms")});
+    addRow(table, {QStringLiteral("f"), QStringLiteral("6"), QString(), QString(), QStringLiteral("checking"),
+                   QStringLiteral("calculating")});
     table->sortByColumn(1, Qt::AscendingOrder); // by PORT: the order the file must follow
 
     ModalAnswerer seen;
@@ -198,7 +204,8 @@ void TestExport::unwritableTargetKeepsOldFileAndWarns()
     MainWindow window;
     auto *table = window.findChild<QTreeWidget *>(QStringLiteral("proxyListView"));
     for (int i = 0; i < 2000; ++i)
-        addRow(table, {QStringLiteral("10.0.0.%1").arg(i), QStringLiteral("8080"), QString(), QString(), QStringLiteral("OK")});
+        addRow(table, {QStringLiteral("10.0.0.%1").arg(i), QStringLiteral("8080"), QString(), QString(),
+                       QStringLiteral("OK")});
     const QString target = m_dir.filePath(QStringLiteral("kept.txt"));
     {
         QFile old(target);

@@ -3,12 +3,12 @@
 #include "inputproxydialog.h"
 #include "mainwindow.h"
 
-#include <QtTest>
 #include <QBoxLayout>
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMimeData>
+#include <QtTest>
 
 namespace {
 
@@ -75,7 +75,8 @@ void TestImport::dialogForm()
     QCOMPARE(dialog.objectName(), QStringLiteral("InputProxyDialog"));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("TAVRIN PROXY TESTER"));
     QCOMPARE(dialog.size(), QSize(567, 417));
-    QCOMPARE(dialog.styleSheet(), QStringLiteral("background-color: rgb(255, 255, 255);\nfont: 12pt \"MS Shell Dlg 2\";"));
+    QCOMPARE(dialog.styleSheet(),
+             QStringLiteral("background-color: rgb(255, 255, 255);\nfont: 12pt \"MS Shell Dlg 2\";"));
     auto *layout = dialog.findChild<QVBoxLayout *>(QStringLiteral("verticalLayout"));
     QCOMPARE(layout->spacing(), 20);
     QCOMPARE(layout->contentsMargins(), QMargins(48, 32, 48, 24));
@@ -91,7 +92,8 @@ void TestImport::dialogForm()
                                                   "background-color: rgb(255, 255, 255);\ncolor:rgb(0, 0, 0);"));
     // The dialog's own style sheet names a font, and a style sheet outranks setFont: every
     // widget of the dialog shows the sheet's 12-point font.
-    for (QWidget *widget : {static_cast<QWidget *>(label), static_cast<QWidget *>(edit), static_cast<QWidget *>(button)}) {
+    for (QWidget *widget :
+         {static_cast<QWidget *>(label), static_cast<QWidget *>(edit), static_cast<QWidget *>(button)}) {
         widget->ensurePolished();
         QCOMPARE(widget->font().family(), QStringLiteral("MS Shell Dlg 2"));
         QCOMPARE(widget->font().pointSize(), 12);
@@ -165,11 +167,13 @@ void TestImport::pastedLinesBecomeCentredRows()
     MainWindow window;
     auto *table = tableOf(window);
     table->sortByColumn(0, Qt::AscendingOrder);
-    importThroughDialog(window, QStringLiteral("c.example:3\nbad line\nb.example:2:bob:pw\n:9\na.example:1:u:\nhttp://d:4\n"));
+    importThroughDialog(window,
+                        QStringLiteral("c.example:3\nbad line\nb.example:2:bob:pw\n:9\na.example:1:u:\nhttp://d:4\n"));
     QCOMPARE(table->topLevelItemCount(), 4);
     const QList<QStringList> expected = {
         {QStringLiteral("a.example"), QStringLiteral("1"), QString(), QString(), QString(), QString()},
-        {QStringLiteral("b.example"), QStringLiteral("2"), QStringLiteral("bob"), QStringLiteral("pw"), QString(), QString()},
+        {QStringLiteral("b.example"), QStringLiteral("2"), QStringLiteral("bob"), QStringLiteral("pw"), QString(),
+         QString()},
         {QStringLiteral("c.example"), QStringLiteral("3"), QString(), QString(), QString(), QString()},
         {QStringLiteral("http://d"), QStringLiteral("4"), QString(), QString(), QString(), QString()}};
     for (int i = 0; i < expected.size(); ++i) {
@@ -188,13 +192,14 @@ void TestImport::importLeavesExistingRowsAlone()
     MainWindow window;
     auto *table = tableOf(window);
     table->setSortingEnabled(false);
-    auto *old = new QTreeWidgetItem(table, {QStringLiteral("old"), QStringLiteral("1"), QString(), QString(), QStringLiteral("OK"),
-                                            QStringLiteral("12 ms")});
+    auto *old = new QTreeWidgetItem(table, {QStringLiteral("old"), QStringLiteral("1"), QString(), QString(),
+                                            QStringLiteral("OK"), QStringLiteral("12 ms")});
     old->setForeground(4, QBrush(QColor(0, 192, 0)));
     old->setSelected(true);
     importThroughDialog(window, QStringLiteral("old:1\nnot a proxy"));
     QCOMPARE(table->topLevelItemCount(), 2);
-    QCOMPARE(rowTexts(old), (QStringList{QStringLiteral("old"), QStringLiteral("1"), QString(), QString(), QStringLiteral("OK"), QStringLiteral("12 ms")}));
+    QCOMPARE(rowTexts(old), (QStringList{QStringLiteral("old"), QStringLiteral("1"), QString(), QString(),
+                                         QStringLiteral("OK"), QStringLiteral("12 ms")}));
     QCOMPARE(old->foreground(4).color(), QColor(0, 192, 0));
     QVERIFY(table->selectedItems().isEmpty());
     QVERIFY(!table->isSortingEnabled()); // the import keeps the table's sorting as it was
@@ -250,17 +255,24 @@ void TestImport::storeFile_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QList<QStringList>>("rows");
     QTest::newRow("two and four fields") << QByteArray("w\tx\nh\t80\tuser\tpass\n")
-                                         << QList<QStringList>{{QStringLiteral("w : x"), QString(), QString(), QStringLiteral("x"), QString(), QString()},
-                                                               {QStringLiteral("h : 80"), QString(), QString(), QStringLiteral("pass"), QString(), QString()}};
-    QTest::newRow("CR LF, no final line feed") << QByteArray("w\tx\r\na\tb")
-                                               << QList<QStringList>{{QStringLiteral("w : x\r"), QString(), QString(), QStringLiteral("x\r"), QString(), QString()},
-                                                                     {QStringLiteral("a : b"), QString(), QString(), QStringLiteral("b"), QString(), QString()}};
-    QTest::newRow("one-field and empty lines") << QByteArray("solo\n\nw\tx\n")
-                                               << QList<QStringList>{{QStringLiteral("solo : "), QString(), QString(), QStringLiteral("solo"), QString(), QString()},
-                                                                     {QStringLiteral(" : "), QString(), QString(), QString(), QString(), QString()},
-                                                                     {QStringLiteral("w : x"), QString(), QString(), QStringLiteral("x"), QString(), QString()}};
+                                         << QList<QStringList>{{QStringLiteral("w : x"), QString(), QString(),
+                                                                QStringLiteral("x"), QString(), QString()},
+                                                               {QStringLiteral("h : 80"), QString(), QString(),
+                                                                QStringLiteral("pass"), QString(), QString()}};
+    QTest::newRow("CR LF, no final line feed")
+        << QByteArray("w\tx\r\na\tb")
+        << QList<QStringList>{
+               {QStringLiteral("w : x\r"), QString(), QString(), QStringLiteral("x\r"), QString(), QString()},
+               {QStringLiteral("a : b"), QString(), QString(), QStringLiteral("b"), QString(), QString()}};
+    QTest::newRow("one-field and empty lines")
+        << QByteArray("solo\n\nw\tx\n")
+        << QList<QStringList>{
+               {QStringLiteral("solo : "), QString(), QString(), QStringLiteral("solo"), QString(), QString()},
+               {QStringLiteral(" : "), QString(), QString(), QString(), QString(), QString()},
+               {QStringLiteral("w : x"), QString(), QString(), QStringLiteral("x"), QString(), QString()}};
     QTest::newRow("NUL mid-line") << QByteArray("w\tx\0junk\tmore\n", 14)
-                                  << QList<QStringList>{{QStringLiteral("w : x"), QString(), QString(), QStringLiteral("x"), QString(), QString()}};
+                                  << QList<QStringList>{{QStringLiteral("w : x"), QString(), QString(),
+                                                         QStringLiteral("x"), QString(), QString()}};
 }
 
 void TestImport::storeFile()

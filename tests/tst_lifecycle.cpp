@@ -1,10 +1,10 @@
 #include "loopbacknet.h"
 #include "mainwindow.h"
 
-#include <QtTest>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <QtTest>
 
 #include <cstring>
 
@@ -72,8 +72,8 @@ QByteArray complaints(const QByteArray &stderrText)
     QByteArray rest;
     for (const QByteArray &line : stderrText.split('\n')) {
         // The offscreen platform's own notices are no complaint of the program's.
-        if (!line.isEmpty() && !line.startsWith("curl -ivvs ") && !line.startsWith("QStandardPaths: XDG_RUNTIME_DIR")
-            && line != "This plugin does not support propagateSizeHints()")
+        if (!line.isEmpty() && !line.startsWith("curl -ivvs ") && !line.startsWith("QStandardPaths: XDG_RUNTIME_DIR") &&
+            line != "This plugin does not support propagateSizeHints()")
             rest += line + '\n';
     }
     return rest;
@@ -123,8 +123,8 @@ void TestLifecycle::closeDuringRun()
     QFETCH(int, delayMs);
     const QString dest = QString::number(m_net.port(QStringLiteral("dest")));
     const QString silent = QString::number(m_net.port(QStringLiteral("silent")));
-    const ChildResult result = startChild({QStringLiteral("close"), QString::number(delayMs), m_net.destUrl(), dest, dest,
-                                           dest, dest, silent, dest});
+    const ChildResult result = startChild(
+        {QStringLiteral("close"), QString::number(delayMs), m_net.destUrl(), dest, dest, dest, dest, silent, dest});
     QCOMPARE(result.exitStatus, QProcess::NormalExit);
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(complaints(result.stderrText), QByteArray());
@@ -145,7 +145,8 @@ void TestLifecycle::programIgnoresUnknownArguments()
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     program.setProcessEnvironment(env);
-    program.start(QStringLiteral(APP_PATH), {QStringLiteral("--no-such-option"), QStringLiteral("value"), QStringLiteral("-x")});
+    program.start(QStringLiteral(APP_PATH),
+                  {QStringLiteral("--no-such-option"), QStringLiteral("value"), QStringLiteral("-x")});
     QVERIFY(program.waitForStarted());
     QVERIFY2(!program.waitForFinished(1500), program.readAllStandardError().constData()); // still up: it did not fail
     program.kill();

@@ -2,7 +2,6 @@
 #include "guidriver.h"
 #include "mainwindow.h"
 
-#include <QtTest>
 #include <QBoxLayout>
 #include <QFontDatabase>
 #include <QHeaderView>
@@ -12,11 +11,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <QtTest>
 
 namespace {
 
-const QString buttonSheet = QStringLiteral(
-    "border-width:1px;\nborder-style:solid;\nborder-color:transparent;\nbackground-color: rgb(255, 255, 255);\ncolor:rgb(0, 0, 0);");
+const QString buttonSheet = QStringLiteral("border-width:1px;\nborder-style:solid;\nborder-color:transparent;"
+                                           "\nbackground-color: rgb(255, 255, 255);\ncolor:rgb(0, 0, 0);");
 
 QString familyOf(const QString &path)
 {
@@ -65,7 +65,8 @@ void TestMainWindow::texts()
 {
     MainWindow window;
     QCOMPARE(window.windowTitle(), QStringLiteral("TAVRIN PROXY TESTER"));
-    QCOMPARE(window.findChild<QLabel *>(QStringLiteral("destUrlTItleLabel"))->text(), QStringLiteral("DESTINATION URL"));
+    QCOMPARE(window.findChild<QLabel *>(QStringLiteral("destUrlTItleLabel"))->text(),
+             QStringLiteral("DESTINATION URL"));
     QCOMPARE(window.findChild<QLabel *>(QStringLiteral("logoLabel"))->text(), QString());
     auto *url = window.findChild<QLineEdit *>(QStringLiteral("destUrlLineEdit"));
     QCOMPARE(url->text(), QStringLiteral("http://example.com/"));
@@ -73,8 +74,10 @@ void TestMainWindow::texts()
     QVERIFY(!url->isReadOnly());
     QCOMPARE(window.findChild<QPushButton *>(QStringLiteral("importButton"))->text(), QStringLiteral("IMPORT PROXIES"));
     QCOMPARE(window.findChild<QPushButton *>(QStringLiteral("testButton"))->text(), QStringLiteral("TEST PROXIES"));
-    QCOMPARE(window.findChild<QPushButton *>(QStringLiteral("pushButton"))->text(), QStringLiteral("CLEAR ALL PROXIES"));
-    QCOMPARE(window.findChild<QPushButton *>(QStringLiteral("exportButton"))->text(), QStringLiteral("EXPORT WORKING PROXIES"));
+    QCOMPARE(window.findChild<QPushButton *>(QStringLiteral("pushButton"))->text(),
+             QStringLiteral("CLEAR ALL PROXIES"));
+    QCOMPARE(window.findChild<QPushButton *>(QStringLiteral("exportButton"))->text(),
+             QStringLiteral("EXPORT WORKING PROXIES"));
     auto *table = window.findChild<QTreeWidget *>(QStringLiteral("proxyListView"));
     QCOMPARE(table->columnCount(), 6);
     QCOMPARE(rowTexts(table->headerItem()),
@@ -87,12 +90,14 @@ void TestMainWindow::widgetTree_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("className");
     const QList<QPair<const char *, const char *>> widgets = {
-        {"centralWidget", "QWidget"},      {"logoLabel", "QLabel"},        {"destUrlTItleLabel", "QLabel"},
-        {"destUrlLineEdit", "QLineEdit"},  {"progressBar", "QProgressBar"}, {"proxyListView", "QTreeWidget"},
-        {"importButton", "QPushButton"},   {"testButton", "QPushButton"},   {"pushButton", "QPushButton"},
-        {"exportButton", "QPushButton"},   {"verticalLayout_2", "QVBoxLayout"}, {"horizontalLayout", "QHBoxLayout"},
-        {"horizontalLayout_4", "QHBoxLayout"}, {"verticalLayout", "QVBoxLayout"}, {"horizontalLayout_3", "QHBoxLayout"},
-        {"horizontalLayout_2", "QHBoxLayout"}};
+        {"centralWidget", "QWidget"},          {"logoLabel", "QLabel"},
+        {"destUrlTItleLabel", "QLabel"},       {"destUrlLineEdit", "QLineEdit"},
+        {"progressBar", "QProgressBar"},       {"proxyListView", "QTreeWidget"},
+        {"importButton", "QPushButton"},       {"testButton", "QPushButton"},
+        {"pushButton", "QPushButton"},         {"exportButton", "QPushButton"},
+        {"verticalLayout_2", "QVBoxLayout"},   {"horizontalLayout", "QHBoxLayout"},
+        {"horizontalLayout_4", "QHBoxLayout"}, {"verticalLayout", "QVBoxLayout"},
+        {"horizontalLayout_3", "QHBoxLayout"}, {"horizontalLayout_2", "QHBoxLayout"}};
     for (const auto &w : widgets)
         QTest::newRow(w.first) << QString::fromLatin1(w.first) << QByteArray(w.second);
 }
@@ -142,7 +147,8 @@ void TestMainWindow::layouts()
             continue;
         QCOMPARE(spacer->sizeHint(), QSize(40, 20));
         // The logo row and the button gaps stretch; the side columns are preferred.
-        const bool stretches = name == QStringLiteral("horizontalLayout") || name == QStringLiteral("horizontalLayout_2");
+        const bool stretches = name == QStringLiteral("horizontalLayout") ||
+                               name == QStringLiteral("horizontalLayout_2");
         QCOMPARE(spacer->sizePolicy().horizontalPolicy(), stretches ? QSizePolicy::Expanding : QSizePolicy::Preferred);
     }
 }
@@ -152,7 +158,8 @@ void TestMainWindow::styleSheets()
     MainWindow window;
     QCOMPARE(window.styleSheet(), QStringLiteral("background-color: rgb(255, 255, 255);"));
     QCOMPARE(buttonSheet.size(), 121);
-    for (const QString &name : {QStringLiteral("importButton"), QStringLiteral("testButton"), QStringLiteral("pushButton"), QStringLiteral("exportButton")}) {
+    for (const QString &name : {QStringLiteral("importButton"), QStringLiteral("testButton"),
+                                QStringLiteral("pushButton"), QStringLiteral("exportButton")}) {
         auto *button = window.findChild<QPushButton *>(name);
         QCOMPARE(button->styleSheet(), buttonSheet);
         QCOMPARE(button->minimumHeight(), 36);
@@ -160,7 +167,8 @@ void TestMainWindow::styleSheets()
     auto *table = window.findChild<QTreeWidget *>(QStringLiteral("proxyListView"));
     QCOMPARE(table->styleSheet(), QString());
     QCOMPARE(table->header()->styleSheet(),
-             QStringLiteral("QHeaderView::section{ background-color: white; color: black;padding-left: 4px;border-style:none;}"));
+             QStringLiteral(
+                 "QHeaderView::section{ background-color: white; color: black;padding-left: 4px;border-style:none;}"));
     auto *logo = window.findChild<QLabel *>(QStringLiteral("logoLabel"));
     QCOMPARE(logo->minimumSize(), QSize(600, 200));
     QCOMPARE(logo->maximumSize(), QSize(600, 200));
@@ -226,11 +234,12 @@ void TestMainWindow::slotsInOrder()
         QCOMPARE(method.access(), QMetaMethod::Private);
         slotNames.append(QString::fromLatin1(method.methodSignature()));
     }
-    QCOMPARE(slotNames, (QStringList{QStringLiteral("on_importButton_clicked()"), QStringLiteral("on_testButton_clicked()"),
-                                     QStringLiteral("slotScanThreadFinished()"),
-                                     QStringLiteral("slotUIStateChanged(int,QTreeWidgetItem*,QString)"),
-                                     QStringLiteral("slotImportFromFile()"), QStringLiteral("slotInputNewProxy()"),
-                                     QStringLiteral("on_pushButton_clicked()"), QStringLiteral("on_exportButton_clicked()")}));
+    QCOMPARE(slotNames,
+             (QStringList{QStringLiteral("on_importButton_clicked()"), QStringLiteral("on_testButton_clicked()"),
+                          QStringLiteral("slotScanThreadFinished()"),
+                          QStringLiteral("slotUIStateChanged(int,QTreeWidgetItem*,QString)"),
+                          QStringLiteral("slotImportFromFile()"), QStringLiteral("slotInputNewProxy()"),
+                          QStringLiteral("on_pushButton_clicked()"), QStringLiteral("on_exportButton_clicked()")}));
 }
 
 void TestMainWindow::widthsBeforeFirstShow()
@@ -298,7 +307,8 @@ void TestMainWindow::clearAll()
     auto *url = window.findChild<QLineEdit *>(QStringLiteral("destUrlLineEdit"));
     url->setText(QStringLiteral("http://127.0.0.1:9/"));
     for (int i = 0; i < rows; ++i)
-        new QTreeWidgetItem(table, {QStringLiteral("h%1").arg(i), QStringLiteral("80"), QString(), QString(), QStringLiteral("OK")});
+        new QTreeWidgetItem(
+            table, {QStringLiteral("h%1").arg(i), QStringLiteral("80"), QString(), QString(), QStringLiteral("OK")});
     table->sortByColumn(1, Qt::AscendingOrder);
     const QVector<int> widths = columnWidths(table);
     QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("pushButton")), Qt::LeftButton);

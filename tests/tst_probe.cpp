@@ -67,43 +67,96 @@ void TestProbe::command_data()
 
     const QString u = QStringLiteral("http://example.com/");
     // Built text only: no process is started for these hosts.
-    QTest::newRow("no credentials") << QStringLiteral("10.0.0.1") << QStringLiteral("3128") << QString() << QString() << u
-                                    << QStringLiteral("curl -ivvs -m 8 -x 10.0.0.1:3128 http://example.com/ --proxy-anyauth")
-                                    << QStringList{QStringLiteral("-ivvs"), QStringLiteral("-m"), QStringLiteral("8"), QStringLiteral("-x"),
-                                                   QStringLiteral("10.0.0.1:3128"), u, QStringLiteral("--proxy-anyauth")};
-    QTest::newRow("credentials") << QStringLiteral("10.0.0.1") << QStringLiteral("3128") << QStringLiteral("bob") << QStringLiteral("pw") << u
-                                 << QStringLiteral("curl -ivvs -m 8 -x 10.0.0.1:3128 --proxy-user bob:pw http://example.com/")
-                                 << QStringList{QStringLiteral("-ivvs"), QStringLiteral("-m"), QStringLiteral("8"), QStringLiteral("-x"),
-                                                QStringLiteral("10.0.0.1:3128"), QStringLiteral("--proxy-user"), QStringLiteral("bob:pw"), u};
-    QTest::newRow("user only") << QStringLiteral("10.0.0.1") << QStringLiteral("3128") << QStringLiteral("bob") << QString() << u
+    QTest::newRow("no credentials") << QStringLiteral("10.0.0.1") << QStringLiteral("3128") << QString() << QString()
+                                    << u
+                                    << QStringLiteral(
+                                           "curl -ivvs -m 8 -x 10.0.0.1:3128 http://example.com/ --proxy-anyauth")
+                                    << QStringList{QStringLiteral("-ivvs"),
+                                                   QStringLiteral("-m"),
+                                                   QStringLiteral("8"),
+                                                   QStringLiteral("-x"),
+                                                   QStringLiteral("10.0.0.1:3128"),
+                                                   u,
+                                                   QStringLiteral("--proxy-anyauth")};
+    QTest::newRow("credentials") << QStringLiteral("10.0.0.1") << QStringLiteral("3128") << QStringLiteral("bob")
+                                 << QStringLiteral("pw") << u
+                                 << QStringLiteral(
+                                        "curl -ivvs -m 8 -x 10.0.0.1:3128 --proxy-user bob:pw http://example.com/")
+                                 << QStringList{QStringLiteral("-ivvs"),
+                                                QStringLiteral("-m"),
+                                                QStringLiteral("8"),
+                                                QStringLiteral("-x"),
+                                                QStringLiteral("10.0.0.1:3128"),
+                                                QStringLiteral("--proxy-user"),
+                                                QStringLiteral("bob:pw"),
+                                                u};
+    QTest::newRow("user only") << QStringLiteral("10.0.0.1") << QStringLiteral("3128") << QStringLiteral("bob")
+                               << QString() << u
                                << QStringLiteral("curl -ivvs -m 8 -x 10.0.0.1:3128 http://example.com/ --proxy-anyauth")
-                               << QStringList{QStringLiteral("-ivvs"), QStringLiteral("-m"), QStringLiteral("8"), QStringLiteral("-x"),
-                                              QStringLiteral("10.0.0.1:3128"), u, QStringLiteral("--proxy-anyauth")};
-    QTest::newRow("password only") << QStringLiteral("10.0.0.1") << QStringLiteral("3128") << QString() << QStringLiteral("pw") << u
-                                   << QStringLiteral("curl -ivvs -m 8 -x 10.0.0.1:3128 http://example.com/ --proxy-anyauth")
-                                   << QStringList{QStringLiteral("-ivvs"), QStringLiteral("-m"), QStringLiteral("8"), QStringLiteral("-x"),
-                                                  QStringLiteral("10.0.0.1:3128"), u, QStringLiteral("--proxy-anyauth")};
+                               << QStringList{QStringLiteral("-ivvs"),
+                                              QStringLiteral("-m"),
+                                              QStringLiteral("8"),
+                                              QStringLiteral("-x"),
+                                              QStringLiteral("10.0.0.1:3128"),
+                                              u,
+                                              QStringLiteral("--proxy-anyauth")};
+    QTest::newRow("password only") << QStringLiteral("10.0.0.1") << QStringLiteral("3128") << QString()
+                                   << QStringLiteral("pw") << u
+                                   << QStringLiteral(
+                                          "curl -ivvs -m 8 -x 10.0.0.1:3128 http://example.com/ --proxy-anyauth")
+                                   << QStringList{QStringLiteral("-ivvs"),
+                                                  QStringLiteral("-m"),
+                                                  QStringLiteral("8"),
+                                                  QStringLiteral("-x"),
+                                                  QStringLiteral("10.0.0.1:3128"),
+                                                  u,
+                                                  QStringLiteral("--proxy-anyauth")};
     // Hostile values stay single arguments and go in literally.
     QTest::newRow("marker in host") << QStringLiteral("%3") << QStringLiteral("%1") << QString() << QString() << u
                                     << QStringLiteral("curl -ivvs -m 8 -x %3:%1 http://example.com/ --proxy-anyauth")
-                                    << QStringList{QStringLiteral("-ivvs"), QStringLiteral("-m"), QStringLiteral("8"), QStringLiteral("-x"),
-                                                   QStringLiteral("%3:%1"), u, QStringLiteral("--proxy-anyauth")};
-    QTest::newRow("markers in credentials") << QStringLiteral("h") << QStringLiteral("1") << QStringLiteral("%5") << QStringLiteral("%4%1") << u
-                                            << QStringLiteral("curl -ivvs -m 8 -x h:1 --proxy-user %5:%4%1 http://example.com/")
-                                            << QStringList{QStringLiteral("-ivvs"), QStringLiteral("-m"), QStringLiteral("8"), QStringLiteral("-x"),
-                                                           QStringLiteral("h:1"), QStringLiteral("--proxy-user"), QStringLiteral("%5:%4%1"), u};
-    QTest::newRow("option in host") << QStringLiteral("1.2.3.4 -o /tmp/x") << QStringLiteral("80") << QString() << QString() << u
-                                    << QStringLiteral("curl -ivvs -m 8 -x 1.2.3.4 -o /tmp/x:80 http://example.com/ --proxy-anyauth")
-                                    << QStringList{QStringLiteral("-ivvs"), QStringLiteral("-m"), QStringLiteral("8"), QStringLiteral("-x"),
-                                                   QStringLiteral("1.2.3.4 -o /tmp/x:80"), u, QStringLiteral("--proxy-anyauth")};
-    QTest::newRow("blank in password") << QStringLiteral("h") << QStringLiteral("1") << QStringLiteral("u") << QStringLiteral("p -K /etc/passwd") << u
-                                       << QStringLiteral("curl -ivvs -m 8 -x h:1 --proxy-user u:p -K /etc/passwd http://example.com/")
-                                       << QStringList{QStringLiteral("-ivvs"), QStringLiteral("-m"), QStringLiteral("8"), QStringLiteral("-x"),
-                                                      QStringLiteral("h:1"), QStringLiteral("--proxy-user"), QStringLiteral("u:p -K /etc/passwd"), u};
+                                    << QStringList{QStringLiteral("-ivvs"),
+                                                   QStringLiteral("-m"),
+                                                   QStringLiteral("8"),
+                                                   QStringLiteral("-x"),
+                                                   QStringLiteral("%3:%1"),
+                                                   u,
+                                                   QStringLiteral("--proxy-anyauth")};
+    QTest::newRow("markers in credentials")
+        << QStringLiteral("h") << QStringLiteral("1") << QStringLiteral("%5") << QStringLiteral("%4%1") << u
+        << QStringLiteral("curl -ivvs -m 8 -x h:1 --proxy-user %5:%4%1 http://example.com/")
+        << QStringList{
+               QStringLiteral("-ivvs"), QStringLiteral("-m"),           QStringLiteral("8"),       QStringLiteral("-x"),
+               QStringLiteral("h:1"),   QStringLiteral("--proxy-user"), QStringLiteral("%5:%4%1"), u};
+    QTest::newRow("option in host")
+        << QStringLiteral("1.2.3.4 -o /tmp/x") << QStringLiteral("80") << QString() << QString() << u
+        << QStringLiteral("curl -ivvs -m 8 -x 1.2.3.4 -o /tmp/x:80 http://example.com/ --proxy-anyauth")
+        << QStringList{QStringLiteral("-ivvs"),
+                       QStringLiteral("-m"),
+                       QStringLiteral("8"),
+                       QStringLiteral("-x"),
+                       QStringLiteral("1.2.3.4 -o /tmp/x:80"),
+                       u,
+                       QStringLiteral("--proxy-anyauth")};
+    QTest::newRow("blank in password")
+        << QStringLiteral("h") << QStringLiteral("1") << QStringLiteral("u") << QStringLiteral("p -K /etc/passwd") << u
+        << QStringLiteral("curl -ivvs -m 8 -x h:1 --proxy-user u:p -K /etc/passwd http://example.com/")
+        << QStringList{QStringLiteral("-ivvs"),
+                       QStringLiteral("-m"),
+                       QStringLiteral("8"),
+                       QStringLiteral("-x"),
+                       QStringLiteral("h:1"),
+                       QStringLiteral("--proxy-user"),
+                       QStringLiteral("u:p -K /etc/passwd"),
+                       u};
     QTest::newRow("quotes stay") << QStringLiteral("\"h\"") << QStringLiteral("1") << QString() << QString() << u
                                  << QStringLiteral("curl -ivvs -m 8 -x \"h\":1 http://example.com/ --proxy-anyauth")
-                                 << QStringList{QStringLiteral("-ivvs"), QStringLiteral("-m"), QStringLiteral("8"), QStringLiteral("-x"),
-                                                QStringLiteral("\"h\":1"), u, QStringLiteral("--proxy-anyauth")};
+                                 << QStringList{QStringLiteral("-ivvs"),
+                                                QStringLiteral("-m"),
+                                                QStringLiteral("8"),
+                                                QStringLiteral("-x"),
+                                                QStringLiteral("\"h\":1"),
+                                                u,
+                                                QStringLiteral("--proxy-anyauth")};
 }
 
 void TestProbe::command()
@@ -129,7 +182,8 @@ void TestProbe::commandLineGoesToDebugLogLiterally()
     const ProbeCommand command = buildProbeCommand(QStringLiteral("h"), QStringLiteral("1"), QString(), QString(),
                                                    QStringLiteral("http://x/%41%s%n%%"));
     qInstallMessageHandler(previous);
-    QCOMPARE(capturedMessages, QStringList{QStringLiteral("curl -ivvs -m 8 -x h:1 http://x/%41%s%n%% --proxy-anyauth")});
+    QCOMPARE(capturedMessages,
+             QStringList{QStringLiteral("curl -ivvs -m 8 -x h:1 http://x/%41%s%n%% --proxy-anyauth")});
     QCOMPARE(command.commandLine, capturedMessages.first());
 }
 
@@ -137,8 +191,8 @@ void TestProbe::argumentsReachCurlOneByOne()
 {
     QTemporaryDir dir;
     const QString record = dir.filePath(QStringLiteral("args"));
-    QVERIFY(!writeStandInCurl(dir.path(), "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '" + record.toUtf8()
-                                              + "'\necho 'HTTP/1.1 200 OK'\n")
+    QVERIFY(!writeStandInCurl(dir.path(), "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '" + record.toUtf8() +
+                                              "'\necho 'HTTP/1.1 200 OK'\n")
                  .isEmpty());
     const PathOverride path(dir.path());
     QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("^curl ")));
@@ -160,8 +214,9 @@ void TestProbe::curlMissingFromPath()
     QTemporaryDir empty;
     const PathOverride path(empty.path(), true);
     QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("^curl ")));
-    const ProbeCommand command = buildProbeCommand(QStringLiteral("127.0.0.1"), QString::number(m_net.port(QStringLiteral("dest"))),
-                                                   QString(), QString(), m_net.destUrl());
+    const ProbeCommand command = buildProbeCommand(QStringLiteral("127.0.0.1"),
+                                                   QString::number(m_net.port(QStringLiteral("dest"))), QString(),
+                                                   QString(), m_net.destUrl());
     QProcess process;
     QCOMPARE(runProbe(process, command), QStringLiteral("failed"));
 }
@@ -196,8 +251,8 @@ void TestProbe::verdictThroughRealCurl()
     QFETCH(QString, password);
     QFETCH(bool, works);
     QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("^curl ")));
-    const ProbeCommand command = buildProbeCommand(QStringLiteral("127.0.0.1"), QString::number(proxyPort), user, password,
-                                                   m_net.destUrl());
+    const ProbeCommand command = buildProbeCommand(QStringLiteral("127.0.0.1"), QString::number(proxyPort), user,
+                                                   password, m_net.destUrl());
     QProcess process;
     QElapsedTimer wall;
     wall.start();
@@ -216,8 +271,9 @@ void TestProbe::endlessBodyKeepsMemoryBounded()
 {
     const qint64 before = peakResidentKiB();
     QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("^curl ")));
-    const ProbeCommand command = buildProbeCommand(QStringLiteral("127.0.0.1"), QString::number(m_net.port(QStringLiteral("endless"))),
-                                                   QString(), QString(), m_net.destUrl());
+    const ProbeCommand command = buildProbeCommand(QStringLiteral("127.0.0.1"),
+                                                   QString::number(m_net.port(QStringLiteral("endless"))), QString(),
+                                                   QString(), m_net.destUrl());
     QProcess process;
     QCOMPARE(runProbe(process, command), QStringLiteral("failed"));
     const qint64 grownKiB = peakResidentKiB() - before;
@@ -229,8 +285,8 @@ void TestProbe::processIsReusableAndEnded()
     QProcess process;
     for (const QString &peer : {QStringLiteral("dest"), QStringLiteral("badcode"), QStringLiteral("dest")}) {
         QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("^curl ")));
-        const ProbeCommand command = buildProbeCommand(QStringLiteral("127.0.0.1"), QString::number(m_net.port(peer)), QString(),
-                                                       QString(), m_net.destUrl());
+        const ProbeCommand command = buildProbeCommand(QStringLiteral("127.0.0.1"), QString::number(m_net.port(peer)),
+                                                       QString(), QString(), m_net.destUrl());
         const QString result = runProbe(process, command);
         QCOMPARE(result.contains(msPattern), peer == QStringLiteral("dest"));
         QCOMPARE(process.state(), QProcess::NotRunning);

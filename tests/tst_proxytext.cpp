@@ -38,13 +38,22 @@ void TestProxyText::lineRules_data()
     QTest::addColumn<QVector<ProxyRecord>>("expected");
 
     // Accepted shapes.
-    QTest::newRow("host and port") << QStringLiteral("10.1.2.3:80") << QVector<ProxyRecord>{two(QStringLiteral("10.1.2.3"), QStringLiteral("80"))};
+    QTest::newRow("host and port") << QStringLiteral("10.1.2.3:80")
+                                   << QVector<ProxyRecord>{two(QStringLiteral("10.1.2.3"), QStringLiteral("80"))};
     QTest::newRow("four fields") << QStringLiteral("h:8080:bob:pw")
-                                 << QVector<ProxyRecord>{four(QStringLiteral("h"), QStringLiteral("8080"), QStringLiteral("bob"), QStringLiteral("pw"))};
-    QTest::newRow("empty password drops user") << QStringLiteral("h:1:bob:") << QVector<ProxyRecord>{four(QStringLiteral("h"), QStringLiteral("1"), QString(), QString())};
-    QTest::newRow("empty user drops password") << QStringLiteral("h:1::pw") << QVector<ProxyRecord>{four(QStringLiteral("h"), QStringLiteral("1"), QString(), QString())};
-    QTest::newRow("both credentials empty") << QStringLiteral("h:1::") << QVector<ProxyRecord>{four(QStringLiteral("h"), QStringLiteral("1"), QString(), QString())};
-    QTest::newRow("free text port") << QStringLiteral("h:port 99999") << QVector<ProxyRecord>{two(QStringLiteral("h"), QStringLiteral("port 99999"))};
+                                 << QVector<ProxyRecord>{four(QStringLiteral("h"), QStringLiteral("8080"),
+                                                              QStringLiteral("bob"), QStringLiteral("pw"))};
+    QTest::newRow("empty password drops user")
+        << QStringLiteral("h:1:bob:")
+        << QVector<ProxyRecord>{four(QStringLiteral("h"), QStringLiteral("1"), QString(), QString())};
+    QTest::newRow("empty user drops password")
+        << QStringLiteral("h:1::pw")
+        << QVector<ProxyRecord>{four(QStringLiteral("h"), QStringLiteral("1"), QString(), QString())};
+    QTest::newRow("both credentials empty")
+        << QStringLiteral("h:1::")
+        << QVector<ProxyRecord>{four(QStringLiteral("h"), QStringLiteral("1"), QString(), QString())};
+    QTest::newRow("free text port") << QStringLiteral("h:port 99999")
+                                    << QVector<ProxyRecord>{two(QStringLiteral("h"), QStringLiteral("port 99999"))};
 
     // Rejected shapes.
     QTest::newRow("one field") << QStringLiteral("10.1.2.3") << QVector<ProxyRecord>{};
@@ -59,33 +68,52 @@ void TestProxyText::lineRules_data()
     QTest::newRow("empty text") << QString() << QVector<ProxyRecord>{};
 
     // Scheme protection: only in the host does "://" survive as such.
-    QTest::newRow("scheme prefix") << QStringLiteral("http://h:3128") << QVector<ProxyRecord>{two(QStringLiteral("http://h"), QStringLiteral("3128"))};
-    QTest::newRow("scheme with credentials") << QStringLiteral("socks5://h:1:u:p")
-                                             << QVector<ProxyRecord>{four(QStringLiteral("socks5://h"), QStringLiteral("1"), QStringLiteral("u"), QStringLiteral("p"))};
-    QTest::newRow("typed _// in host") << QStringLiteral("a_//b:1") << QVector<ProxyRecord>{two(QStringLiteral("a://b"), QStringLiteral("1"))};
-    QTest::newRow(":// in password") << QStringLiteral("h:1:u:p://x") << QVector<ProxyRecord>{four(QStringLiteral("h"), QStringLiteral("1"), QStringLiteral("u"), QStringLiteral("p_//x"))};
-    QTest::newRow(":// in port") << QStringLiteral("h:1://x") << QVector<ProxyRecord>{two(QStringLiteral("h"), QStringLiteral("1_//x"))};
-    QTest::newRow("colon before scheme") << QStringLiteral("h:://x") << QVector<ProxyRecord>{two(QStringLiteral("h"), QStringLiteral("_//x"))};
+    QTest::newRow("scheme prefix") << QStringLiteral("http://h:3128")
+                                   << QVector<ProxyRecord>{two(QStringLiteral("http://h"), QStringLiteral("3128"))};
+    QTest::newRow("scheme with credentials")
+        << QStringLiteral("socks5://h:1:u:p")
+        << QVector<ProxyRecord>{
+               four(QStringLiteral("socks5://h"), QStringLiteral("1"), QStringLiteral("u"), QStringLiteral("p"))};
+    QTest::newRow("typed _// in host") << QStringLiteral("a_//b:1")
+                                       << QVector<ProxyRecord>{two(QStringLiteral("a://b"), QStringLiteral("1"))};
+    QTest::newRow(":// in password") << QStringLiteral("h:1:u:p://x")
+                                     << QVector<ProxyRecord>{four(QStringLiteral("h"), QStringLiteral("1"),
+                                                                  QStringLiteral("u"), QStringLiteral("p_//x"))};
+    QTest::newRow(":// in port") << QStringLiteral("h:1://x")
+                                 << QVector<ProxyRecord>{two(QStringLiteral("h"), QStringLiteral("1_//x"))};
+    QTest::newRow("colon before scheme") << QStringLiteral("h:://x")
+                                         << QVector<ProxyRecord>{two(QStringLiteral("h"), QStringLiteral("_//x"))};
 
     // Nothing trimmed, only "\n" ends a line.
-    QTest::newRow("blanks kept") << QStringLiteral(" h : 1 ") << QVector<ProxyRecord>{two(QStringLiteral(" h "), QStringLiteral(" 1 "))};
+    QTest::newRow("blanks kept") << QStringLiteral(" h : 1 ")
+                                 << QVector<ProxyRecord>{two(QStringLiteral(" h "), QStringLiteral(" 1 "))};
     QTest::newRow("carriage return kept") << QStringLiteral("h:1\r\nh:2:u:p\r\n")
-                                          << QVector<ProxyRecord>{two(QStringLiteral("h"), QStringLiteral("1\r")), four(QStringLiteral("h"), QStringLiteral("2"), QStringLiteral("u"), QStringLiteral("p\r"))};
+                                          << QVector<ProxyRecord>{two(QStringLiteral("h"), QStringLiteral("1\r")),
+                                                                  four(QStringLiteral("h"), QStringLiteral("2"),
+                                                                       QStringLiteral("u"), QStringLiteral("p\r"))};
     QTest::newRow("lone carriage return is no line end") << QStringLiteral("h:1\rh:2") << QVector<ProxyRecord>{};
-    QTest::newRow("blank lines and final line feed") << QStringLiteral("\n\na:1\n\nb:2\n")
-                                                     << QVector<ProxyRecord>{two(QStringLiteral("a"), QStringLiteral("1")), two(QStringLiteral("b"), QStringLiteral("2"))};
-    QTest::newRow("duplicates kept") << QStringLiteral("a:1\na:1") << QVector<ProxyRecord>{two(QStringLiteral("a"), QStringLiteral("1")), two(QStringLiteral("a"), QStringLiteral("1"))};
+    QTest::newRow("blank lines and final line feed")
+        << QStringLiteral("\n\na:1\n\nb:2\n")
+        << QVector<ProxyRecord>{two(QStringLiteral("a"), QStringLiteral("1")),
+                                two(QStringLiteral("b"), QStringLiteral("2"))};
+    QTest::newRow("duplicates kept") << QStringLiteral("a:1\na:1")
+                                     << QVector<ProxyRecord>{two(QStringLiteral("a"), QStringLiteral("1")),
+                                                             two(QStringLiteral("a"), QStringLiteral("1"))};
     QTest::newRow("mixed good and bad") << QStringLiteral("a:1\nbad\nb:2:u\nc:3:u:p\n:4")
-                                        << QVector<ProxyRecord>{two(QStringLiteral("a"), QStringLiteral("1")), four(QStringLiteral("c"), QStringLiteral("3"), QStringLiteral("u"), QStringLiteral("p"))};
+                                        << QVector<ProxyRecord>{two(QStringLiteral("a"), QStringLiteral("1")),
+                                                                four(QStringLiteral("c"), QStringLiteral("3"),
+                                                                     QStringLiteral("u"), QStringLiteral("p"))};
 
     // Hostile characters pass through untouched.
     const QString nul = QString(QChar(0));
     QTest::newRow("NUL inside fields") << (QStringLiteral("a") + nul + QStringLiteral("b:1") + nul)
-                                       << QVector<ProxyRecord>{two(QStringLiteral("a") + nul + QStringLiteral("b"), QStringLiteral("1") + nul)};
+                                       << QVector<ProxyRecord>{two(QStringLiteral("a") + nul + QStringLiteral("b"),
+                                                                   QStringLiteral("1") + nul)};
     const QString loneSurrogate = QString(QChar(0xD800));
     QTest::newRow("invalid UTF-16") << (loneSurrogate + QStringLiteral(":1"))
                                     << QVector<ProxyRecord>{two(loneSurrogate, QStringLiteral("1"))};
-    QTest::newRow("option-like host") << QStringLiteral("-o /tmp/x:80") << QVector<ProxyRecord>{two(QStringLiteral("-o /tmp/x"), QStringLiteral("80"))};
+    QTest::newRow("option-like host") << QStringLiteral("-o /tmp/x:80")
+                                      << QVector<ProxyRecord>{two(QStringLiteral("-o /tmp/x"), QStringLiteral("80"))};
 }
 
 void TestProxyText::lineRules()

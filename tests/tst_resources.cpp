@@ -1,6 +1,5 @@
 #include "fontloader.h"
 
-#include <QtTest>
 #include <QApplication>
 #include <QDirIterator>
 #include <QFontDatabase>
@@ -8,6 +7,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QResource>
+#include <QtTest>
 
 namespace {
 
@@ -45,9 +45,10 @@ void TestResources::bundleHoldsExactlySixUncompressedFiles()
         files.append(path);
     }
     files.sort();
-    QCOMPARE(files, (QStringList{QStringLiteral(":/plumel-bold-webfont.ttf"), QStringLiteral(":/plumel-heavy-webfont.ttf"),
-                                 QStringLiteral(":/plumel-light-webfont.ttf"), QStringLiteral(":/plumel-regular-webfont.ttf"),
-                                 QStringLiteral(":/proxyicon.png"), QStringLiteral(":/proxytesterlogo.png")}));
+    QCOMPARE(files,
+             (QStringList{QStringLiteral(":/plumel-bold-webfont.ttf"), QStringLiteral(":/plumel-heavy-webfont.ttf"),
+                          QStringLiteral(":/plumel-light-webfont.ttf"), QStringLiteral(":/plumel-regular-webfont.ttf"),
+                          QStringLiteral(":/proxyicon.png"), QStringLiteral(":/proxytesterlogo.png")}));
 }
 
 void TestResources::images_data()
@@ -77,7 +78,8 @@ void TestResources::images()
 void TestResources::eachFontFileIsAFamilyOfItsOwn()
 {
     QSet<QString> families;
-    for (const QString &word : {QStringLiteral("light"), QStringLiteral("regular"), QStringLiteral("bold"), QStringLiteral("heavy")}) {
+    for (const QString &word :
+         {QStringLiteral("light"), QStringLiteral("regular"), QStringLiteral("bold"), QStringLiteral("heavy")}) {
         const int id = QFontDatabase::addApplicationFont(QStringLiteral(":/plumel-%1-webfont.ttf").arg(word));
         QVERIFY(id >= 0);
         const QStringList names = QFontDatabase::applicationFontFamilies(id);
@@ -91,7 +93,8 @@ void TestResources::loaderGivesTheFileFamilyAndSize()
 {
     const QFont first = loadResourceFont(boldPath, 16);
     const QFont second = loadResourceFont(boldPath, 16);
-    const QString expected = QFontDatabase::applicationFontFamilies(QFontDatabase::addApplicationFont(boldPath)).first();
+    const QString expected = QFontDatabase::applicationFontFamilies(QFontDatabase::addApplicationFont(boldPath))
+                                 .first();
     QCOMPARE(first.family(), expected);
     QCOMPARE(second.family(), expected);
     QCOMPARE(first.pointSize(), 16);

@@ -1,8 +1,8 @@
 #include "loopbacknet.h"
 #include "scanthread.h"
 
-#include <QtTest>
 #include <QTreeWidgetItem>
+#include <QtTest>
 
 namespace {
 
@@ -83,21 +83,23 @@ ScanThread::Row TestScanThread::proxyRow(int i, const QString &peer) const
     return {fakeRow(i), QStringLiteral("127.0.0.1"), QString::number(m_net.port(peer)), QString(), QString()};
 }
 
-QVector<Report> TestScanThread::run(ScanThread &thread, const std::function<void(ScanThread &, const Report &)> &onReport)
+QVector<Report> TestScanThread::run(ScanThread &thread,
+                                    const std::function<void(ScanThread &, const Report &)> &onReport)
 {
     QVector<Report> reports;
     QMutex mutex;
-    connect(&thread, &ScanThread::stateChanged, &thread,
-            [&](int progress, QTreeWidgetItem *row, const QString &state) {
-                const Report report{progress, quintptr(row), state};
-                {
-                    const QMutexLocker lock(&mutex);
-                    reports.append(report);
-                }
-                if (onReport)
-                    onReport(thread, report);
-            },
-            Qt::DirectConnection);
+    connect(
+        &thread, &ScanThread::stateChanged, &thread,
+        [&](int progress, QTreeWidgetItem *row, const QString &state) {
+            const Report report{progress, quintptr(row), state};
+            {
+                const QMutexLocker lock(&mutex);
+                reports.append(report);
+            }
+            if (onReport)
+                onReport(thread, report);
+        },
+        Qt::DirectConnection);
     QSignalSpy finished(&thread, &QThread::finished);
     thread.start();
     if (finished.isEmpty())
@@ -126,7 +128,8 @@ void TestScanThread::reportProtocol()
     for (int i = 0; i < rowCount; ++i) {
         // Every third row fails, so both results travel.
         thread.rows.append(proxyRow(i, i % 3 == 2 ? QStringLiteral("badcode") : QStringLiteral("dest")));
-        expectedLog.append(QStringLiteral("curl -ivvs -m 8 -x 127.0.0.1:%1 %2 --proxy-anyauth").arg(thread.rows.last().port, thread.destUrl));
+        expectedLog.append(QStringLiteral("curl -ivvs -m 8 -x 127.0.0.1:%1 %2 --proxy-anyauth")
+                               .arg(thread.rows.last().port, thread.destUrl));
     }
     proxyCount = rowCount;
     const QVector<Report> reports = run(thread);
@@ -185,7 +188,8 @@ void TestScanThread::stopBeforeCurlStarts()
     // The stop lands right after row 1's "checking": its command is logged, curl never runs.
     QTemporaryDir dir;
     const QString marker = dir.filePath(QStringLiteral("ran"));
-    QVERIFY(!writeStandInCurl(dir.path(), "echo \"$@\" >> '" + marker.toUtf8() + "'\necho 'HTTP/1.1 200 OK'\n").isEmpty());
+    QVERIFY(
+        !writeStandInCurl(dir.path(), "echo \"$@\" >> '" + marker.toUtf8() + "'\necho 'HTTP/1.1 200 OK'\n").isEmpty());
     const PathOverride path(dir.path());
 
     ScanThread thread;
@@ -213,17 +217,19 @@ void TestScanThread::stopDuringProbe()
     ScanThread thread;
     thread.listView = fakeTable();
     thread.destUrl = m_net.destUrl();
-    thread.rows = {proxyRow(0, QStringLiteral("slow")), proxyRow(1, QStringLiteral("dest")), proxyRow(2, QStringLiteral("dest"))};
+    thread.rows = {proxyRow(0, QStringLiteral("slow")), proxyRow(1, QStringLiteral("dest")),
+                   proxyRow(2, QStringLiteral("dest"))};
     proxyCount = 3;
     QSignalSpy finished(&thread, &QThread::finished);
     QVector<Report> reports;
     QMutex mutex;
-    connect(&thread, &ScanThread::stateChanged, &thread,
-            [&](int progress, QTreeWidgetItem *row, const QString &state) {
-                const QMutexLocker lock(&mutex);
-                reports.append({progress, quintptr(row), state});
-            },
-            Qt::DirectConnection);
+    connect(
+        &thread, &ScanThread::stateChanged, &thread,
+        [&](int progress, QTreeWidgetItem *row, const QString &state) {
+            const QMutexLocker lock(&mutex);
+            reports.append({progress, quintptr(row), state});
+        },
+        Qt::DirectConnection);
     thread.start();
     QVERIFY(m_net.waitForSlowRequest()); // curl is talking to the proxy now
     thread.stopRequested = true;

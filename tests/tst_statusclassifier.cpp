@@ -47,8 +47,11 @@ void TestStatusClassifier::verdict_data()
     QTest::addColumn<bool>("success");
 
     QTest::newRow("200 OK") << QByteArray("HTTP/1.1 200 OK\r\n\r\nbody") << true;
-    QTest::newRow("tunnel then 403") << QByteArray("HTTP/1.1 200 Connection established\r\n\r\nHTTP/1.1 403 Forbidden\r\n") << true;
-    QTest::newRow("407 then 200") << QByteArray("HTTP/1.1 407 Proxy Authentication Required\r\n\r\nHTTP/1.1 200 OK\r\n") << true;
+    QTest::newRow("tunnel then 403") << QByteArray(
+                                            "HTTP/1.1 200 Connection established\r\n\r\nHTTP/1.1 403 Forbidden\r\n")
+                                     << true;
+    QTest::newRow("407 then 200") << QByteArray("HTTP/1.1 407 Proxy Authentication Required\r\n\r\nHTTP/1.1 200 OK\r\n")
+                                  << true;
     QTest::newRow("only 407") << QByteArray("HTTP/1.1 407 Proxy Authentication Required\r\n\r\n") << false;
     QTest::newRow("HTTP/1.0 302") << QByteArray("HTTP/1.0 302 Found\r\n") << true;
     QTest::newRow("399 counts") << QByteArray("HTTP/1.1 399 X\r\n") << true;
@@ -91,7 +94,8 @@ void TestStatusClassifier::generatedLinesAgreeWithWholeOutputRule()
 {
     // Lines built from the pieces that matter to the rule, in every combination.
     const QList<QByteArray> firsts = {"HTTP/1.1", "HTTP/1", "HTTP/", "HTTP/1.0x", "xHTTP/1.1", ""};
-    const QList<QByteArray> codes = {"200", "399", "400", "199", "0", "", "+300", "-200", "0250", "2 0", "\t204", "204\t", "20x"};
+    const QList<QByteArray> codes = {"200",  "399",  "400", "199",   "0",     "",   "+300",
+                                     "-200", "0250", "2 0", "\t204", "204\t", "20x"};
     const QList<QByteArray> tails = {"", " ", " OK", " OK\r", "\r", "  ", " a b c"};
     const QList<QByteArray> ends = {"\n", "\r\n", ""};
     int checked = 0;

@@ -2,11 +2,11 @@
 #include "loopbacknet.h"
 #include "mainwindow.h"
 
-#include <QtTest>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QtTest>
 
 namespace {
 
@@ -109,9 +109,10 @@ void TestTestRun::wholeRunAgainstRealProxy()
     QVERIFY(w.url->isEnabled() && w.import->isEnabled() && w.clear->isEnabled() && w.exportButton->isEnabled());
     QVERIFY(w.table->isSortingEnabled());
     QCOMPARE(progressSpy.last().first().toInt(), 100);
-    const QHash<QString, bool> works = {{open + QStringLiteral("/"), true},          {auth + QStringLiteral("/s3cret"), true},
-                                        {auth + QStringLiteral("/wrong"), false},   {closed + QStringLiteral("/"), false},
-                                        {only407 + QStringLiteral("/s3cret"), false}, {body + QStringLiteral("/"), true}};
+    const QHash<QString, bool> works = {
+        {open + QStringLiteral("/"), true},           {auth + QStringLiteral("/s3cret"), true},
+        {auth + QStringLiteral("/wrong"), false},     {closed + QStringLiteral("/"), false},
+        {only407 + QStringLiteral("/s3cret"), false}, {body + QStringLiteral("/"), true}};
     for (int i = 0; i < w.table->topLevelItemCount(); ++i) {
         const QTreeWidgetItem *row = w.table->topLevelItem(i);
         const QString key = row->text(1) + QLatin1Char('/') + row->text(3);
@@ -165,7 +166,8 @@ void TestTestRun::runEndsWithResort()
     QString text;
     const int rows = 8;
     for (int i = 0; i < rows; ++i)
-        text += QStringLiteral("127.0.0.1:%1\n").arg(i % 2 ? m_net.openProxyPort() : m_net.port(QStringLiteral("badcode")));
+        text += QStringLiteral("127.0.0.1:%1\n")
+                    .arg(i % 2 ? m_net.openProxyPort() : m_net.port(QStringLiteral("badcode")));
     w.paste(text);
     QTest::mouseClick(w.test, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(w.idle(), 60000);

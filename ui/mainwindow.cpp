@@ -249,8 +249,10 @@ void MainWindow::on_testButton_clicked()
     connect(scanThread, SIGNAL(finished()), this, SLOT(slotScanThreadFinished()));
     scanThread->destUrl = url;
     scanThread->listView = ui->proxyListView;
+    // clang-format off
     connect(scanThread, SIGNAL(stateChanged(int,QTreeWidgetItem*,const QString&)), this,
             SLOT(slotUIStateChanged(int,QTreeWidgetItem*,const QString&)));
+    // clang-format on
     ui->progressBar->setValue(0);
     ui->progressBar->show();
 
@@ -265,8 +267,7 @@ void MainWindow::on_testButton_clicked()
         QTreeWidgetItem *row = *it;
         row->setText(StatusColumn, QString());
         row->setText(SpeedColumn, QString());
-        rows.append({row, row->text(IpColumn), row->text(PortColumn), row->text(UserColumn),
-                     row->text(PassColumn)});
+        rows.append({row, row->text(IpColumn), row->text(PortColumn), row->text(UserColumn), row->text(PassColumn)});
         ++proxyCount;
     }
     // The worker reads this copy, never the widgets.

@@ -1,7 +1,7 @@
 // Draws the program's icon, logo and platform icons into the resources folder.
 // Vector art only, so every run gives the same pixels.
-#include <QByteArray>
 #include <QBuffer>
+#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFont>
@@ -136,7 +136,10 @@ bool saveIco(const QVector<int> &sizes, const QString &path)
     }
     QByteArray out;
     auto put16 = [&out](quint16 v) { out.append(char(v & 0xff)).append(char(v >> 8)); };
-    auto put32 = [&](quint32 v) { put16(quint16(v & 0xffff)); put16(quint16(v >> 16)); };
+    auto put32 = [&](quint32 v) {
+        put16(quint16(v & 0xffff));
+        put16(quint16(v >> 16));
+    };
     put16(0);
     put16(1);
     put16(quint16(sizes.size()));
@@ -164,7 +167,8 @@ bool saveIco(const QVector<int> &sizes, const QString &path)
 // A macOS icon file: PNG entries under the icon types that take PNG data.
 bool saveIcns(const QString &path)
 {
-    const QVector<QPair<QByteArray, int>> entries = {{"icp4", 16}, {"icp5", 32}, {"icp6", 64}, {"ic07", 128}, {"ic08", 256}};
+    const QVector<QPair<QByteArray, int>> entries = {
+        {"icp4", 16}, {"icp5", 32}, {"icp6", 64}, {"ic07", 128}, {"ic08", 256}};
     QByteArray body;
     for (const auto &entry : entries) {
         QByteArray png;
@@ -203,14 +207,14 @@ int main(int argc, char *argv[])
         return 1;
     }
     const QVector<int> sizes = {256, 128, 64, 48, 32, 16};
-    bool ok = savePng(drawIcon(48), dir.filePath(QStringLiteral("proxyicon.png")))
-              && savePng(drawLogo(families.first()), dir.filePath(QStringLiteral("proxytesterlogo.png")))
-              && saveIco(sizes, dir.filePath(QStringLiteral("tavrin-proxy-tester.ico")))
-              && saveIcns(dir.filePath(QStringLiteral("tavrin-proxy-tester.icns")));
+    bool ok = savePng(drawIcon(48), dir.filePath(QStringLiteral("proxyicon.png"))) &&
+              savePng(drawLogo(families.first()), dir.filePath(QStringLiteral("proxytesterlogo.png"))) &&
+              saveIco(sizes, dir.filePath(QStringLiteral("tavrin-proxy-tester.ico"))) &&
+              saveIcns(dir.filePath(QStringLiteral("tavrin-proxy-tester.icns")));
     for (const int size : sizes) {
         const QString sub = QStringLiteral("hicolor/%1x%1/apps").arg(size);
-        ok = ok && dir.mkpath(sub)
-             && savePng(drawIcon(size), dir.filePath(sub + QStringLiteral("/tavrin-proxy-tester.png")));
+        ok = ok && dir.mkpath(sub) &&
+             savePng(drawIcon(size), dir.filePath(sub + QStringLiteral("/tavrin-proxy-tester.png")));
     }
     return ok ? 0 : 1;
 }
