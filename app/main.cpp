@@ -10,5 +10,5 @@ int main(int argc, char *argv[])
     MainWindow window;
     window.setWindowIcon(QIcon(QPixmap(QStringLiteral(":/proxyicon.png"))));
     window.show();
-    return application.exec();
+    return QApplication::exec();
 }

@@ -67,10 +67,11 @@ QString runProbe(QProcess &process, const ProbeCommand &command)
     if (process.waitForStarted(startTimeoutMs)) {
         // Classify as the output arrives, so a body that never ends is never held.
         const QDeadlineTimer deadline(finishTimeoutMs);
+        char chunk[16384];
         for (;;) {
             const bool more = process.waitForReadyRead(int(deadline.remainingTime()));
-            const QByteArray chunk = process.readAll();
-            classifier.feed(chunk.constData(), chunk.size());
+            for (qint64 n; (n = process.read(chunk, sizeof chunk)) > 0;)
+                classifier.feed(chunk, n);
             if (!more || deadline.hasExpired())
                 break;
         }

@@ -36,7 +36,7 @@ int runChild(int argc, char *argv[])
         else
             QCoreApplication::exit(0);
     });
-    const int status = app.exec();
+    const int status = QApplication::exec();
     return how == QStringLiteral("close") ? loopReturnedItself : status;
 }
 
@@ -132,11 +132,15 @@ void TestLifecycle::closeDuringRun()
 
 void TestLifecycle::loopEndsDuringRun()
 {
-    // Leaving the loop another way destroys the window, which ends the worker first.
-    const QString silent = QString::number(m_net.port(QStringLiteral("silent")));
-    const ChildResult result = startChild({QStringLiteral("quit"), QStringLiteral("200"), m_net.destUrl(), silent});
+    // Leaving the loop another way destroys the window, which ends the worker first: the
+    // probe in flight finishes, no later row is probed.
+    const QString slow = QString::number(m_net.port(QStringLiteral("slow")));
+    const QString dest = QString::number(m_net.port(QStringLiteral("dest")));
+    const ChildResult result = startChild({QStringLiteral("quit"), QStringLiteral("300"), m_net.destUrl(), slow, dest});
     QCOMPARE(result.exitStatus, QProcess::NormalExit);
     QCOMPARE(result.exitCode, 0);
+    QCOMPARE(complaints(result.stderrText), QByteArray());
+    QCOMPARE(result.stderrText.count("curl -ivvs "), 1);
 }
 
 void TestLifecycle::programIgnoresUnknownArguments()

@@ -2,7 +2,9 @@
 #include "scanthread.h"
 
 #include <QTreeWidgetItem>
+
 #include <QtTest>
+#include <mutex>
 
 namespace {
 
@@ -16,20 +18,20 @@ struct Report
 // Row handles are never dereferenced by the worker; plain numbers prove it.
 QTreeWidgetItem *fakeRow(int i)
 {
-    return reinterpret_cast<QTreeWidgetItem *>(quintptr(0x1000 + i));
+    return reinterpret_cast<QTreeWidgetItem *>(quintptr(0x1000 + i)); // NOLINT(performance-no-int-to-ptr)
 }
 
 QTreeWidget *fakeTable()
 {
-    return reinterpret_cast<QTreeWidget *>(quintptr(0x10));
+    return reinterpret_cast<QTreeWidget *>(quintptr(0x10)); // NOLINT(performance-no-int-to-ptr)
 }
 
 QStringList loggedCommands;
-QMutex logMutex;
+std::mutex logMutex;
 
 void captureMessage(QtMsgType, const QMessageLogContext &, const QString &message)
 {
-    const QMutexLocker lock(&logMutex);
+    const std::lock_guard<std::mutex> lock(logMutex);
     loggedCommands.append(message);
 }
 
@@ -87,24 +89,22 @@ QVector<Report> TestScanThread::run(ScanThread &thread,
                                     const std::function<void(ScanThread &, const Report &)> &onReport)
 {
     QVector<Report> reports;
-    QMutex mutex;
+    std::mutex mutex;
     connect(
         &thread, &ScanThread::stateChanged, &thread,
         [&](int progress, QTreeWidgetItem *row, const QString &state) {
             const Report report{progress, quintptr(row), state};
             {
-                const QMutexLocker lock(&mutex);
+                const std::lock_guard<std::mutex> lock(mutex);
                 reports.append(report);
             }
             if (onReport)
                 onReport(thread, report);
         },
         Qt::DirectConnection);
-    QSignalSpy finished(&thread, &QThread::finished);
     thread.start();
-    if (finished.isEmpty())
-        finished.wait(60000);
-    thread.wait();
+    // wait() rather than a QSignalSpy on finished(): the spy would be written from the worker thread.
+    thread.wait(QDeadlineTimer(60000));
     return reports;
 }
 
@@ -148,7 +148,7 @@ void TestScanThread::reportProtocol()
             QVERIFY2(r.state.contains(msPattern), qPrintable(r.state));
     }
     QCOMPARE(seen, progress);
-    const QMutexLocker lock(&logMutex);
+    const std::lock_guard<std::mutex> lock(logMutex);
     QCOMPARE(loggedCommands, expectedLog); // one command line per row, in table order
 }
 
@@ -179,7 +179,7 @@ void TestScanThread::nothingToDo()
     proxyCount = rowCount;
     QVERIFY(run(thread).isEmpty());
     QVERIFY(thread.isFinished());
-    const QMutexLocker lock(&logMutex);
+    const std::lock_guard<std::mutex> lock(logMutex);
     QVERIFY(loggedCommands.isEmpty());
 }
 
@@ -208,7 +208,7 @@ void TestScanThread::stopBeforeCurlStarts()
     QFile ran(marker);
     QVERIFY(ran.open(QIODevice::ReadOnly));
     QCOMPARE(ran.readAll().count('\n'), 1); // only row 0's curl ran
-    const QMutexLocker lock(&logMutex);
+    const std::lock_guard<std::mutex> lock(logMutex);
     QCOMPARE(loggedCommands.size(), 2);
 }
 
@@ -220,21 +220,20 @@ void TestScanThread::stopDuringProbe()
     thread.rows = {proxyRow(0, QStringLiteral("slow")), proxyRow(1, QStringLiteral("dest")),
                    proxyRow(2, QStringLiteral("dest"))};
     proxyCount = 3;
-    QSignalSpy finished(&thread, &QThread::finished);
     QVector<Report> reports;
-    QMutex mutex;
+    std::mutex mutex;
     connect(
         &thread, &ScanThread::stateChanged, &thread,
         [&](int progress, QTreeWidgetItem *row, const QString &state) {
-            const QMutexLocker lock(&mutex);
+            const std::lock_guard<std::mutex> lock(mutex);
             reports.append({progress, quintptr(row), state});
         },
         Qt::DirectConnection);
     thread.start();
     QVERIFY(m_net.waitForSlowRequest()); // curl is talking to the proxy now
     thread.stopRequested = true;
-    QVERIFY(finished.wait(30000));
-    thread.wait();
+    QVERIFY(thread.wait(QDeadlineTimer(30000)));
+    const std::lock_guard<std::mutex> lock(mutex);
     QCOMPARE(reports.size(), 2); // the started probe still runs to its end and is reported
     QCOMPARE(reports.at(1).row, quintptr(fakeRow(0)));
     QVERIFY2(reports.at(1).state.contains(msPattern), qPrintable(reports.at(1).state));

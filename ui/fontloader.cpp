@@ -13,5 +13,5 @@ QFont loadResourceFont(const QString &path, int pointSize)
         font.setPointSize(pointSize);
         return font;
     }
-    return QFont(families.first(), pointSize, -1, false);
+    return {families.first(), pointSize, -1, false};
 }

@@ -84,8 +84,11 @@ MainWindow::MainWindow(QWidget *parent)
 MainWindow::~MainWindow()
 {
     if (scanThread) {
-        scanThread->terminate();
-        // The worker is a child of this window: it must not be destroyed while it runs.
+        // Not terminate(): cancelling the thread mid-probe unwinds through QProcess and
+        // crashes. The worker stops at its next stop point, after the probe in flight,
+        // which curl's own time limit bounds; it is a child of this window and must not
+        // be destroyed while it runs.
+        scanThread->stopRequested = true;
         scanThread->wait();
     }
     delete ui;
@@ -112,7 +115,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
         std::fflush(nullptr);
         std::_Exit(0);
     }
-    std::exit(0);
+    std::exit(0); // NOLINT(concurrency-mt-unsafe): no other thread runs now
 }
 
 void MainWindow::fitColumnsToTable()
