@@ -3,10 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-QT_BEGIN_NAMESPACE
-class QProcess;
-QT_END_NAMESPACE
-
 // A curl invocation: every value of the row is exactly one argument, whatever it holds.
 struct ProbeCommand
 {
@@ -21,5 +17,6 @@ struct ProbeCommand
                                              const QString &password, const QString &destUrl);
 
 // Runs the command and returns "<ms> ms" when curl's output holds a status line with a
-// code from 200 to 399, otherwise "failed". Leaves the process ended.
-[[nodiscard]] QString runProbe(QProcess &process, const ProbeCommand &command);
+// code from 200 to 399, otherwise "failed". Returns only once curl has ended: after 30 s
+// without an end it is killed.
+[[nodiscard]] QString runProbe(const ProbeCommand &command);

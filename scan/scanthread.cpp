@@ -2,8 +2,6 @@
 
 #include "probe.h"
 
-#include <QProcess>
-
 int proxyCount = 0;
 
 ScanThread::ScanThread(QObject *parent)
@@ -18,7 +16,6 @@ void ScanThread::run()
         return;
     if (!listView || destUrl.isEmpty())
         return;
-    QProcess process;
     const qint64 count = proxyCount > 0 ? proxyCount : rows.size();
     if (rows.isEmpty() || stopRequested)
         return;
@@ -31,7 +28,7 @@ void ScanThread::run()
         const ProbeCommand command = buildProbeCommand(row.host, row.port, row.user, row.password, destUrl);
         if (stopRequested)
             return;
-        const QString result = runProbe(process, command);
+        const QString result = runProbe(command);
         progress = int(hundreds / count);
         emit stateChanged(progress, row.item, result);
         if (k + 1 == rows.size() || stopRequested)
