@@ -145,13 +145,9 @@ void MainWindow::slotInputNewProxy()
     QList<QTreeWidgetItem *> rows;
     rows.reserve(records.size());
     for (const ProxyRecord &record : records) {
-        auto *row = new QTreeWidgetItem;
-        row->setText(IpColumn, record.host);
-        row->setText(PortColumn, record.port);
-        if (record.fourFields) {
-            row->setText(UserColumn, record.user);
-            row->setText(PassColumn, record.password);
-        }
+        auto *row = record.fourFields
+                        ? new QTreeWidgetItem(QStringList{record.host, record.port, record.user, record.password})
+                        : new QTreeWidgetItem(QStringList{record.host, record.port});
         for (int column = 0; column < ColumnCount; ++column)
             row->setTextAlignment(column, Qt::AlignCenter);
         rows.append(row);

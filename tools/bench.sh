@@ -1,0 +1,17 @@
+#!/bin/sh
+# Builds the benchmarks (after tools/setup.sh test has installed what they need) and prints
+# one table: each figure's median and spread over REPETITIONS runs, the comparison measured
+# in the same run, and the target. Loopback only. Not part of the test suite.
+#   sh tools/bench.sh [REPETITIONS]
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+repetitions=${1:-5}
+cd "$root"
+cmake --preset ci >/dev/null
+cmake --build --preset ci -j2 --target bench_run bench_table bench_memory >/dev/null
+export QT_QPA_PLATFORM=offscreen
+echo "| figure | median (spread) | comparison, median (spread) | ratio | target | |"
+echo "|---|---|---|---|---|---|"
+build/ci/bench/bench_table -r "$repetitions" 2>/dev/null
+build/ci/bench/bench_memory -r 3 2>/dev/null
+build/ci/bench/bench_run -r "$repetitions" 2>/dev/null
