@@ -28,25 +28,12 @@ double peakResidentMiB()
     return -1;
 }
 
-QString pastedText()
-{
-    QString text;
-    for (int i = 0; i < rowCount; ++i)
-        text += QStringLiteral("10.%1.%2.%3:%4:user%5:pw%5\n")
-                    .arg(i % 200)
-                    .arg(i / 256 % 256)
-                    .arg(i % 256)
-                    .arg(1000 + i % 60000)
-                    .arg(i);
-    return text;
-}
-
 int measure(const QString &mode, const QStringList &args)
 {
     if (mode == QStringLiteral("table")) {
         MainWindow window;
         window.show();
-        const QString text = pastedText();
+        const QString text = benchPastedText(rowCount);
         submitProxiesWhenAsked(text);
         window.findChild<QPushButton *>(QStringLiteral("importButton"))->click();
         QCoreApplication::processEvents();
@@ -55,7 +42,7 @@ int measure(const QString &mode, const QStringList &args)
         tree.setColumnCount(6);
         tree.setSortingEnabled(true);
         tree.show();
-        const QString text = pastedText();
+        const QString text = benchPastedText(rowCount);
         QList<QTreeWidgetItem *> items;
         for (const QString &line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
             items.append(new QTreeWidgetItem(line.split(QLatin1Char(':'))));

@@ -21,20 +21,6 @@ double msSince(const QElapsedTimer &timer)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-QString pastedText()
-{
-    QString text;
-    text.reserve(rowCount * 32);
-    for (int i = 0; i < rowCount; ++i)
-        text += QStringLiteral("10.%1.%2.%3:%4:user%5:pw%5\n")
-                    .arg(i % 200)
-                    .arg(i / 256 % 256)
-                    .arg(i % 256)
-                    .arg(1000 + i % 60000)
-                    .arg(i);
-    return text;
-}
-
 // Submitting the dialog until the rows are in the table.
 double pasteThroughWindow(const QString &text)
 {
@@ -168,7 +154,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     const int repetitions = benchRepetitions(argc, argv, 5);
-    const QString text = pastedText();
+    const QString text = benchPastedText(rowCount);
     QVector<double> paste, bare, store, read, exported, written, resort;
     QTemporaryDir dir;
 

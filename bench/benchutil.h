@@ -7,6 +7,21 @@
 #include <cstdio>
 #include <cstring>
 
+// The pasted text of rows proxies, four fields each.
+inline QString benchPastedText(int rows)
+{
+    QString text;
+    text.reserve(rows * 32);
+    for (int i = 0; i < rows; ++i)
+        text += QStringLiteral("10.%1.%2.%3:%4:user%5:pw%5\n")
+                    .arg(i % 200)
+                    .arg(i / 256 % 256)
+                    .arg(i % 256)
+                    .arg(1000 + i % 60000)
+                    .arg(i);
+    return text;
+}
+
 // Repetitions from "-r N" on the command line.
 inline int benchRepetitions(int argc, char *argv[], int fallback)
 {

@@ -1,9 +1,7 @@
 // curl's output classifier: the verdict does not depend on how the output is cut into
 // pieces, and on ASCII output it is the verdict of the plain whole-output rule.
 #include "statusclassifier.h"
-
-#include <QStringList>
-#include <QTextStream>
+#include "statusrule.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -14,21 +12,6 @@ void check(bool condition)
 {
     if (!condition)
         std::abort();
-}
-
-bool wholeOutputRule(const QByteArray &output)
-{
-    QTextStream stream(output);
-    bool success = false;
-    while (!stream.atEnd()) {
-        const QStringList parts = stream.readLine().split(QLatin1Char(' '));
-        if (parts.first().left(6) == QLatin1String("HTTP/1") && parts.size() >= 3) {
-            const int code = parts.at(1).toInt();
-            if (code >= 200 && code <= 399)
-                success = true;
-        }
-    }
-    return success;
 }
 
 } // namespace

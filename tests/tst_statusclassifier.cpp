@@ -1,24 +1,9 @@
 #include "statusclassifier.h"
+#include "statusrule.h"
 
 #include <QtTest>
 
 namespace {
-
-// The rule written out plainly on the whole output, for comparison with the streaming one.
-bool wholeOutputRule(const QByteArray &output)
-{
-    QTextStream stream(output);
-    bool success = false;
-    while (!stream.atEnd()) {
-        const QStringList parts = stream.readLine().split(QLatin1Char(' '));
-        if (parts.first().left(6) == QLatin1String("HTTP/1") && parts.size() >= 3) {
-            const int code = parts.at(1).toInt();
-            if (code >= 200 && code <= 399)
-                success = true;
-        }
-    }
-    return success;
-}
 
 bool classify(const QByteArray &output, int chunkSize)
 {

@@ -1,6 +1,5 @@
-#include "guidriver.h"
 #include "loopbacknet.h"
-#include "mainwindow.h"
+#include "windowdriver.h"
 
 #include <QLineEdit>
 #include <QProgressBar>
@@ -13,37 +12,11 @@ namespace {
 
 const QRegularExpression msPattern(QStringLiteral("^\\d+ ms$"));
 
-QtMessageHandler forwardMessage = nullptr;
-
-void dropCommandLines(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (type != QtDebugMsg || !message.startsWith(QStringLiteral("curl ")))
-        forwardMessage(type, context, message);
-}
-
-struct Window
-{
-    MainWindow window;
-    QTreeWidget *table = window.findChild<QTreeWidget *>(QStringLiteral("proxyListView"));
-    QPushButton *test = window.findChild<QPushButton *>(QStringLiteral("testButton"));
-    QLineEdit *url = window.findChild<QLineEdit *>(QStringLiteral("destUrlLineEdit"));
-    QProgressBar *progress = window.findChild<QProgressBar *>(QStringLiteral("progressBar"));
-
-    bool idle() const { return test->text() == QStringLiteral("TEST PROXIES") && progress->isHidden(); }
-    void addRows(const QStringList &ports)
-    {
-        QList<QTreeWidgetItem *> rows;
-        for (const QString &port : ports)
-            rows.append(new QTreeWidgetItem({QStringLiteral("127.0.0.1"), port}));
-        table->addTopLevelItems(rows);
-    }
-};
-
 int childCloseDuringRun(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    Window w;
+    WindowDriver w;
     w.window.show();
     w.url->setText(args.value(3));
     w.addRows(args.mid(4));
@@ -73,13 +46,13 @@ private:
 
 void TestStress::initTestCase()
 {
-    forwardMessage = qInstallMessageHandler(dropCommandLines);
+    dropCommandLinesFromLog();
     QVERIFY2(m_net.start(), qPrintable(m_net.error()));
 }
 
 void TestStress::startAndStopManyTimes()
 {
-    Window w;
+    WindowDriver w;
     w.url->setText(m_net.destUrl());
     const QString proxy = QString::number(m_net.openProxyPort());
     QStringList proxies;
@@ -141,7 +114,7 @@ void TestStress::closeAtRandomMoments()
 
 void TestStress::everyMisbehavingPeerInOneRun()
 {
-    Window w;
+    WindowDriver w;
     w.url->setText(m_net.destUrl());
     w.table->setSortingEnabled(false);
     const QHash<QString, bool> works = {
@@ -169,7 +142,7 @@ void TestStress::everyMisbehavingPeerInOneRun()
 
 void TestStress::fiveThousandRowsToTheEnd()
 {
-    Window w;
+    WindowDriver w;
     w.window.show();
     w.url->setText(m_net.destUrl());
     const QString dest = QString::number(m_net.port(QStringLiteral("dest")));

@@ -1,6 +1,5 @@
-#include "guidriver.h"
 #include "loopbacknet.h"
-#include "mainwindow.h"
+#include "windowdriver.h"
 
 #include <QHeaderView>
 #include <QLineEdit>
@@ -13,33 +12,6 @@ namespace {
 const QRegularExpression msPattern(QStringLiteral("^\\d+ ms$"));
 const QColor green(0, 192, 0, 255);
 const QColor red(255, 0, 0, 255);
-
-struct Window
-{
-    MainWindow window;
-    QTreeWidget *table = window.findChild<QTreeWidget *>(QStringLiteral("proxyListView"));
-    QPushButton *test = window.findChild<QPushButton *>(QStringLiteral("testButton"));
-    QPushButton *import = window.findChild<QPushButton *>(QStringLiteral("importButton"));
-    QPushButton *clear = window.findChild<QPushButton *>(QStringLiteral("pushButton"));
-    QPushButton *exportButton = window.findChild<QPushButton *>(QStringLiteral("exportButton"));
-    QLineEdit *url = window.findChild<QLineEdit *>(QStringLiteral("destUrlLineEdit"));
-    QProgressBar *progress = window.findChild<QProgressBar *>(QStringLiteral("progressBar"));
-
-    void paste(const QString &text)
-    {
-        const auto done = submitProxiesWhenAsked(text);
-        QTest::mouseClick(import, Qt::LeftButton);
-        QVERIFY(*done);
-    }
-    bool idle() const { return test->text() == QStringLiteral("TEST PROXIES") && progress->isHidden(); }
-    QTreeWidgetItem *rowWithPort(const QString &port) const
-    {
-        for (int i = 0; i < table->topLevelItemCount(); ++i)
-            if (table->topLevelItem(i)->text(1) == port)
-                return table->topLevelItem(i);
-        return nullptr;
-    }
-};
 
 } // namespace
 
@@ -61,24 +33,15 @@ private:
     LoopbackNet m_net;
 };
 
-QtMessageHandler forwardMessage = nullptr;
-
-// Each probe logs its command line; the run's many lines would drown the test output.
-void dropCommandLines(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (type != QtDebugMsg || !message.startsWith(QStringLiteral("curl ")))
-        forwardMessage(type, context, message);
-}
-
 void TestTestRun::initTestCase()
 {
-    forwardMessage = qInstallMessageHandler(dropCommandLines);
+    dropCommandLinesFromLog();
     QVERIFY2(m_net.start(), qPrintable(m_net.error()));
 }
 
 void TestTestRun::wholeRunAgainstRealProxy()
 {
-    Window w;
+    WindowDriver w;
     w.window.show();
     w.url->setText(m_net.destUrl());
     const QString open = QString::number(m_net.openProxyPort());
@@ -141,7 +104,7 @@ void TestTestRun::wholeRunAgainstRealProxy()
 
 void TestTestRun::secondRunClearsFirstResults()
 {
-    Window w;
+    WindowDriver w;
     w.url->setText(m_net.destUrl());
     w.paste(QStringLiteral("127.0.0.1:%1\n127.0.0.1:%2\n").arg(m_net.openProxyPort()).arg(LoopbackNet::closedPort()));
     QTest::mouseClick(w.test, Qt::LeftButton);
@@ -161,7 +124,7 @@ void TestTestRun::secondRunClearsFirstResults()
 void TestTestRun::runEndsWithResort()
 {
     // Sorted by STATUS at the start: clearing the results must not reorder rows under the run.
-    Window w;
+    WindowDriver w;
     w.url->setText(m_net.destUrl());
     QString text;
     const int rows = 8;
@@ -187,7 +150,7 @@ void TestTestRun::runEndsWithResort()
 
 void TestTestRun::emptyUrlWarns()
 {
-    Window w;
+    WindowDriver w;
     w.paste(QStringLiteral("h:1"));
     w.url->clear();
     QString title = QStringLiteral("unset");
@@ -212,7 +175,7 @@ void TestTestRun::emptyUrlWarns()
 
 void TestTestRun::emptyTableRun()
 {
-    Window w;
+    WindowDriver w;
     QTest::mouseClick(w.test, Qt::LeftButton);
     QCOMPARE(w.test->text(), QStringLiteral("Stop"));
     QVERIFY(!w.import->isEnabled());
@@ -223,7 +186,7 @@ void TestTestRun::emptyTableRun()
 
 void TestTestRun::stopDuringProbe()
 {
-    Window w;
+    WindowDriver w;
     w.url->setText(m_net.destUrl());
     w.table->setSortingEnabled(false);
     const int slow = m_net.port(QStringLiteral("slow"));
@@ -243,7 +206,7 @@ void TestTestRun::stopDuringProbe()
 
 void TestTestRun::storeFileIgnoredDuringRun()
 {
-    Window w;
+    WindowDriver w;
     w.url->setText(m_net.destUrl());
     w.paste(QStringLiteral("127.0.0.1:%1\n").arg(m_net.port(QStringLiteral("slow"))));
     QTest::mouseClick(w.test, Qt::LeftButton);
