@@ -144,8 +144,10 @@ void TestTestRun::runEndsWithResort()
         statuses.append(w.table->topLevelItem(i)->text(4));
     QCOMPARE(statuses.count(QStringLiteral("OK")), rows / 2);
     QCOMPARE(statuses.count(QStringLiteral("failed")), rows / 2);
-    QCOMPARE(statuses.first(), QStringLiteral("failed"));
-    QCOMPARE(statuses.last(), QStringLiteral("OK"));
+    // Sorted as the table sorts text: by the locale's collation, descending.
+    for (int i = 1; i < rows; ++i)
+        QVERIFY(statuses.at(i - 1).localeAwareCompare(statuses.at(i)) >= 0);
+    QVERIFY(statuses.first() != statuses.last());
 }
 
 void TestTestRun::emptyUrlWarns()
