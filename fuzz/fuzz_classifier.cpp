@@ -3,18 +3,10 @@
 #include "statusclassifier.h"
 #include "statusrule.h"
 
+#include "fuzzcheck.h"
+
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

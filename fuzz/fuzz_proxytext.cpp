@@ -5,16 +5,12 @@
 
 #include <QStringList>
 
+#include "fuzzcheck.h"
+
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 bool hasColonOutsideScheme(const QString &text)
 {

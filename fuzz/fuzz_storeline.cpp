@@ -2,19 +2,11 @@
 // and the path always names proxs.dat inside the directory it was given.
 #include "storefile.h"
 
+#include "fuzzcheck.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -57,6 +57,26 @@ void TestProbe::initTestCase()
     QVERIFY2(m_net.start(), qPrintable(m_net.error()));
 }
 
+// The argument lists curl must receive: every value exactly one argument.
+QStringList withoutCredentials(const QString &proxy, const QString &url)
+{
+    return {
+        QStringLiteral("-ivvs"),          QStringLiteral("-m"), QStringLiteral("8"), QStringLiteral("-x"), proxy, url,
+        QStringLiteral("--proxy-anyauth")};
+}
+
+QStringList withCredentials(const QString &proxy, const QString &userAndPassword, const QString &url)
+{
+    return {QStringLiteral("-ivvs"),
+            QStringLiteral("-m"),
+            QStringLiteral("8"),
+            QStringLiteral("-x"),
+            proxy,
+            QStringLiteral("--proxy-user"),
+            userAndPassword,
+            url};
+}
+
 void TestProbe::command_data()
 {
     QTest::addColumn<QString>("host");
@@ -68,97 +88,46 @@ void TestProbe::command_data()
     QTest::addColumn<QStringList>("arguments");
 
     const QString u = QStringLiteral("http://example.com/");
+    const QString tenDotProxy = QStringLiteral("10.0.0.1:3128");
     // Built text only: no process is started for these hosts.
     QTest::newRow("no credentials") << QStringLiteral("10.0.0.1") << QStringLiteral("3128") << QString() << QString()
                                     << u
                                     << QStringLiteral(
                                            "curl -ivvs -m 8 -x 10.0.0.1:3128 http://example.com/ --proxy-anyauth")
-                                    << QStringList{QStringLiteral("-ivvs"),
-                                                   QStringLiteral("-m"),
-                                                   QStringLiteral("8"),
-                                                   QStringLiteral("-x"),
-                                                   QStringLiteral("10.0.0.1:3128"),
-                                                   u,
-                                                   QStringLiteral("--proxy-anyauth")};
+                                    << withoutCredentials(tenDotProxy, u);
     QTest::newRow("credentials") << QStringLiteral("10.0.0.1") << QStringLiteral("3128") << QStringLiteral("bob")
                                  << QStringLiteral("pw") << u
                                  << QStringLiteral(
                                         "curl -ivvs -m 8 -x 10.0.0.1:3128 --proxy-user bob:pw http://example.com/")
-                                 << QStringList{QStringLiteral("-ivvs"),
-                                                QStringLiteral("-m"),
-                                                QStringLiteral("8"),
-                                                QStringLiteral("-x"),
-                                                QStringLiteral("10.0.0.1:3128"),
-                                                QStringLiteral("--proxy-user"),
-                                                QStringLiteral("bob:pw"),
-                                                u};
+                                 << withCredentials(tenDotProxy, QStringLiteral("bob:pw"), u);
     QTest::newRow("user only") << QStringLiteral("10.0.0.1") << QStringLiteral("3128") << QStringLiteral("bob")
                                << QString() << u
                                << QStringLiteral("curl -ivvs -m 8 -x 10.0.0.1:3128 http://example.com/ --proxy-anyauth")
-                               << QStringList{QStringLiteral("-ivvs"),
-                                              QStringLiteral("-m"),
-                                              QStringLiteral("8"),
-                                              QStringLiteral("-x"),
-                                              QStringLiteral("10.0.0.1:3128"),
-                                              u,
-                                              QStringLiteral("--proxy-anyauth")};
+                               << withoutCredentials(tenDotProxy, u);
     QTest::newRow("password only") << QStringLiteral("10.0.0.1") << QStringLiteral("3128") << QString()
                                    << QStringLiteral("pw") << u
                                    << QStringLiteral(
                                           "curl -ivvs -m 8 -x 10.0.0.1:3128 http://example.com/ --proxy-anyauth")
-                                   << QStringList{QStringLiteral("-ivvs"),
-                                                  QStringLiteral("-m"),
-                                                  QStringLiteral("8"),
-                                                  QStringLiteral("-x"),
-                                                  QStringLiteral("10.0.0.1:3128"),
-                                                  u,
-                                                  QStringLiteral("--proxy-anyauth")};
+                                   << withoutCredentials(tenDotProxy, u);
     // Hostile values stay single arguments and go in literally.
     QTest::newRow("marker in host") << QStringLiteral("%3") << QStringLiteral("%1") << QString() << QString() << u
                                     << QStringLiteral("curl -ivvs -m 8 -x %3:%1 http://example.com/ --proxy-anyauth")
-                                    << QStringList{QStringLiteral("-ivvs"),
-                                                   QStringLiteral("-m"),
-                                                   QStringLiteral("8"),
-                                                   QStringLiteral("-x"),
-                                                   QStringLiteral("%3:%1"),
-                                                   u,
-                                                   QStringLiteral("--proxy-anyauth")};
+                                    << withoutCredentials(QStringLiteral("%3:%1"), u);
     QTest::newRow("markers in credentials")
         << QStringLiteral("h") << QStringLiteral("1") << QStringLiteral("%5") << QStringLiteral("%4%1") << u
         << QStringLiteral("curl -ivvs -m 8 -x h:1 --proxy-user %5:%4%1 http://example.com/")
-        << QStringList{
-               QStringLiteral("-ivvs"), QStringLiteral("-m"),           QStringLiteral("8"),       QStringLiteral("-x"),
-               QStringLiteral("h:1"),   QStringLiteral("--proxy-user"), QStringLiteral("%5:%4%1"), u};
+        << withCredentials(QStringLiteral("h:1"), QStringLiteral("%5:%4%1"), u);
     QTest::newRow("option in host")
         << QStringLiteral("1.2.3.4 -o /tmp/x") << QStringLiteral("80") << QString() << QString() << u
         << QStringLiteral("curl -ivvs -m 8 -x 1.2.3.4 -o /tmp/x:80 http://example.com/ --proxy-anyauth")
-        << QStringList{QStringLiteral("-ivvs"),
-                       QStringLiteral("-m"),
-                       QStringLiteral("8"),
-                       QStringLiteral("-x"),
-                       QStringLiteral("1.2.3.4 -o /tmp/x:80"),
-                       u,
-                       QStringLiteral("--proxy-anyauth")};
+        << withoutCredentials(QStringLiteral("1.2.3.4 -o /tmp/x:80"), u);
     QTest::newRow("blank in password")
         << QStringLiteral("h") << QStringLiteral("1") << QStringLiteral("u") << QStringLiteral("p -K /etc/passwd") << u
         << QStringLiteral("curl -ivvs -m 8 -x h:1 --proxy-user u:p -K /etc/passwd http://example.com/")
-        << QStringList{QStringLiteral("-ivvs"),
-                       QStringLiteral("-m"),
-                       QStringLiteral("8"),
-                       QStringLiteral("-x"),
-                       QStringLiteral("h:1"),
-                       QStringLiteral("--proxy-user"),
-                       QStringLiteral("u:p -K /etc/passwd"),
-                       u};
+        << withCredentials(QStringLiteral("h:1"), QStringLiteral("u:p -K /etc/passwd"), u);
     QTest::newRow("quotes stay") << QStringLiteral("\"h\"") << QStringLiteral("1") << QString() << QString() << u
                                  << QStringLiteral("curl -ivvs -m 8 -x \"h\":1 http://example.com/ --proxy-anyauth")
-                                 << QStringList{QStringLiteral("-ivvs"),
-                                                QStringLiteral("-m"),
-                                                QStringLiteral("8"),
-                                                QStringLiteral("-x"),
-                                                QStringLiteral("\"h\":1"),
-                                                u,
-                                                QStringLiteral("--proxy-anyauth")};
+                                 << withoutCredentials(QStringLiteral("\"h\":1"), u);
 }
 
 void TestProbe::command()
