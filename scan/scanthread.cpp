@@ -8,9 +8,21 @@ ScanThread::ScanThread(QObject *parent)
     : QThread(parent)
 { }
 
-ScanThread::~ScanThread() = default;
+ScanThread::~ScanThread()
+{
+    // Destroying a running QThread aborts the program: stop the worker at its next check instead.
+    stopRequested = true;
+    wait();
+    rowsDone.load(std::memory_order_acquire);
+}
 
 void ScanThread::run()
+{
+    probeRows();
+    rowsDone.store(true, std::memory_order_release);
+}
+
+void ScanThread::probeRows()
 {
     if (stopRequested)
         return;

@@ -43,4 +43,11 @@ signals:
 
 protected:
     void run() override;
+
+private:
+    void probeRows();
+
+    // Set last thing in run(): Qt hands a thread's end to wait() through a futex that race
+    // detectors cannot see, so the destructor orders itself after the worker on this flag.
+    std::atomic_bool rowsDone{false};
 };
