@@ -133,10 +133,17 @@ void MainWindow::on_importButton_clicked()
 
 void MainWindow::slotInputNewProxy()
 {
-    InputProxyDialog dialog(this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    const QVector<ProxyRecord> records = parseProxyText(dialog.getProxyText());
+    QString text;
+    {
+        // Gone before the rows are built: the dialog's document of a long paste is as large
+        // as the rows, and its memory can then hold them instead.
+        InputProxyDialog dialog(this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        text = dialog.getProxyText();
+    }
+    const QVector<ProxyRecord> records = parseProxyText(text);
+    text.clear();
     QTreeWidget *table = ui->proxyListView;
     table->clearSelection();
     if (records.isEmpty())
