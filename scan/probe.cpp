@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -42,6 +43,35 @@ QString substitute(const QString &word, const QVector<QString> &values)
         out += c;
     }
     return out;
+}
+
+// Reaps the child once it has exited; false if the deadline came first.
+bool reapBefore(pid_t pid, const QDeadlineTimer &deadline)
+{
+    // A pidfd turns readable when the process ends, so no polling interval is added to every
+    // probe; kernels without one fall back to short sleeps.
+#ifdef SYS_pidfd_open
+    const int exited = int(::syscall(SYS_pidfd_open, pid, 0));
+#else
+    const int exited = -1;
+#endif
+    bool reaped = false;
+    while (!deadline.hasExpired()) {
+        const pid_t result = ::waitpid(pid, nullptr, WNOHANG);
+        if (result == pid || (result < 0 && errno != EINTR)) {
+            reaped = result == pid;
+            break;
+        }
+        if (exited >= 0) {
+            pollfd ready{exited, POLLIN, 0};
+            ::poll(&ready, 1, int(qMin<qint64>(deadline.remainingTime(), 1000)));
+        } else {
+            ::usleep(500);
+        }
+    }
+    if (exited >= 0)
+        ::close(exited);
+    return reaped;
 }
 
 } // namespace
@@ -116,10 +146,7 @@ QString runProbe(const ProbeCommand &command)
                 ended = true; // curl closed its output: it has ended or is ending
         }
         // The next probe must not start while this curl still runs.
-        pid_t reaped = 0;
-        while (ended && !deadline.hasExpired() && (reaped = ::waitpid(pid, nullptr, WNOHANG)) == 0)
-            ::usleep(500);
-        if (reaped != pid) {
+        if (!ended || !reapBefore(pid, deadline)) {
             ::kill(pid, SIGKILL);
             while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) { }
         }

@@ -46,6 +46,7 @@ private slots:
     void verdictThroughRealCurl_data();
     void verdictThroughRealCurl();
     void endlessBodyKeepsMemoryBounded();
+    void curlIsReapedBeforeTheProbeReturns_data();
     void curlIsReapedBeforeTheProbeReturns();
 
 private:
@@ -247,14 +248,21 @@ void TestProbe::endlessBodyKeepsMemoryBounded()
     QVERIFY2(grownKiB < qint64(64) * 1024, qPrintable(QStringLiteral("peak grew by %1 KiB").arg(grownKiB)));
 }
 
+void TestProbe::curlIsReapedBeforeTheProbeReturns_data()
+{
+    QTest::addColumn<QByteArray>("tail");
+    QTest::newRow("output open while it runs") << QByteArray("exec sleep 1\n");
+    QTest::newRow("output closed, still running") << QByteArray("exec >&-\nexec sleep 1\n");
+}
+
 void TestProbe::curlIsReapedBeforeTheProbeReturns()
 {
     // The stand-in answers at once but keeps running a while: the probe waits for its end.
+    QFETCH(QByteArray, tail);
     QTemporaryDir dir;
     const QString pidFile = dir.filePath(QStringLiteral("pid"));
-    QVERIFY(
-        !writeStandInCurl(dir.path(), "echo $$ > '" + pidFile.toUtf8() + "'\necho 'HTTP/1.1 200 OK'\nexec sleep 1\n")
-             .isEmpty());
+    QVERIFY(!writeStandInCurl(dir.path(), "echo $$ > '" + pidFile.toUtf8() + "'\necho 'HTTP/1.1 200 OK'\n" + tail)
+                 .isEmpty());
     const PathOverride path(dir.path());
     QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("^curl ")));
     const ProbeCommand command = buildProbeCommand(QStringLiteral("127.0.0.1"), QStringLiteral("1"), QString(),
