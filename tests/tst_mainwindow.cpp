@@ -2,12 +2,10 @@
 #include "guidriver.h"
 #include "mainwindow.h"
 
-#include <QBoxLayout>
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMetaMethod>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -36,8 +34,6 @@ QVector<int> columnWidths(const QTreeWidget *table)
 
 } // namespace
 
-Q_DECLARE_METATYPE(QMargins)
-
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -46,13 +42,10 @@ private slots:
     void texts();
     void widgetTree_data();
     void widgetTree();
-    void layouts_data();
-    void layouts();
     void styleSheets();
     void fonts_data();
     void fonts();
     void tableSettings();
-    void slotsInOrder();
     void widthsBeforeFirstShow();
     void widthRule_data();
     void widthRule();
@@ -113,44 +106,6 @@ void TestMainWindow::widgetTree()
     QCOMPARE(QByteArray(found.first()->metaObject()->className()), className);
     if (auto *widget = qobject_cast<QWidget *>(found.first()); widget && name != QStringLiteral("centralWidget"))
         QCOMPARE(widget->parentWidget(), window.centralWidget());
-}
-
-void TestMainWindow::layouts_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("spacing");
-    QTest::addColumn<QMargins>("margins");
-    QTest::addColumn<int>("itemCount");
-    QTest::newRow("verticalLayout_2") << QStringLiteral("verticalLayout_2") << 0 << QMargins(44, 8, 44, 32) << 2;
-    QTest::newRow("horizontalLayout") << QStringLiteral("horizontalLayout") << 6 << QMargins() << 3;
-    QTest::newRow("horizontalLayout_4") << QStringLiteral("horizontalLayout_4") << 6 << QMargins() << 3;
-    QTest::newRow("verticalLayout") << QStringLiteral("verticalLayout") << 20 << QMargins() << 5;
-    QTest::newRow("horizontalLayout_3") << QStringLiteral("horizontalLayout_3") << 6 << QMargins(32, 0, 32, 0) << 3;
-    QTest::newRow("horizontalLayout_2") << QStringLiteral("horizontalLayout_2") << 6 << QMargins(36, 0, 36, 0) << 7;
-}
-
-void TestMainWindow::layouts()
-{
-    QFETCH(QString, name);
-    QFETCH(int, spacing);
-    QFETCH(QMargins, margins);
-    QFETCH(int, itemCount);
-    MainWindow window;
-    auto *layout = window.findChild<QBoxLayout *>(name);
-    QVERIFY(layout);
-    QCOMPARE(layout->spacing(), spacing);
-    QCOMPARE(layout->contentsMargins(), margins);
-    QCOMPARE(layout->count(), itemCount);
-    for (int i = 0; i < layout->count(); ++i) {
-        QSpacerItem *spacer = layout->itemAt(i)->spacerItem();
-        if (!spacer)
-            continue;
-        QCOMPARE(spacer->sizeHint(), QSize(40, 20));
-        // The logo row and the button gaps stretch; the side columns are preferred.
-        const bool stretches = name == QStringLiteral("horizontalLayout") ||
-                               name == QStringLiteral("horizontalLayout_2");
-        QCOMPARE(spacer->sizePolicy().horizontalPolicy(), stretches ? QSizePolicy::Expanding : QSizePolicy::Preferred);
-    }
 }
 
 void TestMainWindow::styleSheets()
@@ -222,24 +177,6 @@ void TestMainWindow::tableSettings()
     QVERIFY(progress->isHidden());
     QCOMPARE(progress->value(), 0);
     QCOMPARE(progress->maximum(), 100);
-}
-
-void TestMainWindow::slotsInOrder()
-{
-    const QMetaObject &meta = MainWindow::staticMetaObject;
-    QStringList slotNames;
-    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
-        const QMetaMethod method = meta.method(i);
-        QCOMPARE(method.methodType(), QMetaMethod::Slot);
-        QCOMPARE(method.access(), QMetaMethod::Private);
-        slotNames.append(QString::fromLatin1(method.methodSignature()));
-    }
-    QCOMPARE(slotNames,
-             (QStringList{QStringLiteral("on_importButton_clicked()"), QStringLiteral("on_testButton_clicked()"),
-                          QStringLiteral("slotScanThreadFinished()"),
-                          QStringLiteral("slotUIStateChanged(int,QTreeWidgetItem*,QString)"),
-                          QStringLiteral("slotImportFromFile()"), QStringLiteral("slotInputNewProxy()"),
-                          QStringLiteral("on_pushButton_clicked()"), QStringLiteral("on_exportButton_clicked()")}));
 }
 
 void TestMainWindow::widthsBeforeFirstShow()
