@@ -4,6 +4,7 @@
 #include <QTreeWidgetItem>
 
 #include <QtTest>
+#include <memory>
 #include <mutex>
 
 namespace {
@@ -52,6 +53,7 @@ private slots:
     void nothingToDo_data();
     void nothingToDo();
     void stopBeforeCurlStarts();
+    void stopDuringProbe_data();
     void stopDuringProbe();
 
 private:
@@ -212,27 +214,40 @@ void TestScanThread::stopBeforeCurlStarts()
     QCOMPARE(loggedCommands.size(), 2);
 }
 
+void TestScanThread::stopDuringProbe_data()
+{
+    QTest::addColumn<bool>("destroy");
+    QTest::newRow("stop flag") << false;
+    // Destroying a running QThread would abort the process; the worker stops instead.
+    QTest::newRow("worker destroyed") << true;
+}
+
 void TestScanThread::stopDuringProbe()
 {
-    ScanThread thread;
-    thread.listView = fakeTable();
-    thread.destUrl = m_net.destUrl();
-    thread.rows = {proxyRow(0, QStringLiteral("slow")), proxyRow(1, QStringLiteral("dest")),
-                   proxyRow(2, QStringLiteral("dest"))};
+    QFETCH(bool, destroy);
+    auto thread = std::make_unique<ScanThread>();
+    thread->listView = fakeTable();
+    thread->destUrl = m_net.destUrl();
+    thread->rows = {proxyRow(0, QStringLiteral("slow")), proxyRow(1, QStringLiteral("dest")),
+                    proxyRow(2, QStringLiteral("dest"))};
     proxyCount = 3;
     QVector<Report> reports;
     std::mutex mutex;
     connect(
-        &thread, &ScanThread::stateChanged, &thread,
+        thread.get(), &ScanThread::stateChanged, thread.get(),
         [&](int progress, QTreeWidgetItem *row, const QString &state) {
             const std::lock_guard<std::mutex> lock(mutex);
             reports.append({progress, quintptr(row), state});
         },
         Qt::DirectConnection);
-    thread.start();
+    thread->start();
     QVERIFY(m_net.waitForSlowRequest()); // curl is talking to the proxy now
-    thread.stopRequested = true;
-    QVERIFY(thread.wait(QDeadlineTimer(30000)));
+    if (destroy) {
+        thread.reset();
+    } else {
+        thread->stopRequested = true;
+        QVERIFY(thread->wait(QDeadlineTimer(30000)));
+    }
     const std::lock_guard<std::mutex> lock(mutex);
     QCOMPARE(reports.size(), 2); // the started probe still runs to its end and is reported
     QCOMPARE(reports.at(1).row, quintptr(fakeRow(0)));
