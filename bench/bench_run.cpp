@@ -3,6 +3,7 @@
 #include "benchutil.h"
 #include "loopbacknet.h"
 #include "mainwindow.h"
+#include "probe.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -77,6 +78,21 @@ double runThroughWindow(const QString &url, const QString &proxyPort, int rows, 
     return ms;
 }
 
+// The same probes one after another in this thread: what the run costs without the window.
+double probesAlone(const QStringList &lines)
+{
+    QElapsedTimer timer;
+    timer.start();
+    for (const QString &line : lines) {
+        ProbeCommand command;
+        command.arguments = line.split(QLatin1Char(' '));
+        command.program = command.arguments.takeFirst();
+        if (runProbe(command) == QStringLiteral("failed"))
+            std::fprintf(stderr, "a probe failed: %s\n", qPrintable(line));
+    }
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
 double shellLoop(const QStringList &lines)
 {
     QString script;
@@ -105,13 +121,17 @@ int main(int argc, char *argv[])
     const QString proxy = QString::number(net.openProxyPort());
     QVector<double> window;
     QVector<double> shell;
+    QVector<double> alone;
     for (int i = 0; i < repetitions; ++i) {
         window.append(runThroughWindow(net.destUrl(), proxy, 500, nullptr));
         shell.append(shellLoop(commandLines));
+        alone.append(probesAlone(commandLines));
     }
     printRow(QStringLiteral("run of 500 rows via tinyproxy (ms)"), window, shell,
              QStringLiteral("shell loop of the same curl lines"), QStringLiteral("<= 1.05x"),
              median(window) <= 1.05 * median(shell));
+    printRow(QStringLiteral("the same 500 probes alone, no window (ms)"), alone, shell,
+             QStringLiteral("shell loop of the same curl lines"), QStringLiteral("-"), true);
 
     // Stalls: a proxy that answers at once (the peer "dest" answers any request itself).
     QVector<double> stall;
