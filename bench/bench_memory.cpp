@@ -1,6 +1,7 @@
 // Peak resident memory, each case in a process of its own: 100,000 rows in the window
 // against a bare QTreeWidget, and a probe meeting an endless body against the idle window.
 #include "../tests/fixtures/guidriver.h"
+#include "benchrows.h"
 #include "benchutil.h"
 #include "loopbacknet.h"
 #include "mainwindow.h"
@@ -44,13 +45,10 @@ int measure(const QString &mode, const QStringList &args)
         tree.show();
         const QString text = benchPastedText(rowCount);
         QList<QTreeWidgetItem *> items;
+        const bool sameCells = mode == QStringLiteral("bare");
         for (const QString &line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-            auto *item = new QTreeWidgetItem(line.split(QLatin1Char(':')));
-            // The same cells as the window's rows: texts and a centred alignment in all six.
-            if (mode == QStringLiteral("bare"))
-                for (int column = 0; column < 6; ++column)
-                    item->setTextAlignment(column, Qt::AlignCenter);
-            items.append(item);
+            const QStringList fields = line.split(QLatin1Char(':'));
+            items.append(sameCells ? benchPastedRow(fields) : new QTreeWidgetItem(fields));
         }
         tree.setSortingEnabled(false);
         tree.addTopLevelItems(items);

@@ -79,17 +79,14 @@ double runThroughWindow(const QString &url, const QString &proxyPort, int rows, 
 }
 
 // The same probes one after another in this thread: what the run costs without the window.
-double probesAlone(const QStringList &lines)
+double probesAlone(const QString &url, const QString &proxyPort, int rows)
 {
+    const ProbeCommand command = buildProbeCommand(QStringLiteral("127.0.0.1"), proxyPort, QString(), QString(), url);
     QElapsedTimer timer;
     timer.start();
-    for (const QString &line : lines) {
-        ProbeCommand command;
-        command.arguments = line.split(QLatin1Char(' '));
-        command.program = command.arguments.takeFirst();
+    for (int i = 0; i < rows; ++i)
         if (runProbe(command) == QStringLiteral("failed"))
-            std::fprintf(stderr, "a probe failed: %s\n", qPrintable(line));
-    }
+            std::fprintf(stderr, "a probe failed: %s\n", qPrintable(command.commandLine));
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
@@ -125,7 +122,7 @@ int main(int argc, char *argv[])
     for (int i = 0; i < repetitions; ++i) {
         window.append(runThroughWindow(net.destUrl(), proxy, 500, nullptr));
         shell.append(shellLoop(commandLines));
-        alone.append(probesAlone(commandLines));
+        alone.append(probesAlone(net.destUrl(), proxy, 500));
     }
     printRow(QStringLiteral("run of 500 rows via tinyproxy (ms)"), window, shell,
              QStringLiteral("shell loop of the same curl lines"), QStringLiteral("<= 1.05x"),

@@ -1,6 +1,7 @@
 // The table at 100,000 rows: paste, store file, export and the re-sort at the end of a run,
 // each against the plainest way of doing the same work in the same run.
 #include "../tests/fixtures/guidriver.h"
+#include "benchrows.h"
 #include "benchutil.h"
 #include "mainwindow.h"
 
@@ -52,12 +53,8 @@ double bareInsert(const QString &text)
     QElapsedTimer timer;
     timer.start();
     QList<QTreeWidgetItem *> items;
-    for (const QStringList &fields : prepared) {
-        auto *item = new QTreeWidgetItem(fields);
-        for (int c = 0; c < 6; ++c)
-            item->setTextAlignment(c, Qt::AlignCenter);
-        items.append(item);
-    }
+    for (const QStringList &fields : prepared)
+        items.append(benchPastedRow(fields));
     tree.setSortingEnabled(false);
     tree.addTopLevelItems(items);
     tree.setSortingEnabled(true);
@@ -91,16 +88,11 @@ double readStoreFileOnly(const QString &path)
 void fillWorkingRows(QTreeWidget *table)
 {
     QList<QTreeWidgetItem *> items;
-    for (int i = 0; i < rowCount; ++i) {
-        auto *item = new QTreeWidgetItem({QStringLiteral("10.0.%1.%2").arg(i / 256 % 256).arg(i % 256),
-                                          QString::number(1000 + i % 60000), QStringLiteral("user%1").arg(i),
-                                          QStringLiteral("pw%1").arg(i), QStringLiteral("OK"),
-                                          QStringLiteral("%1 ms").arg(i % 997)});
-        // Pasted rows carry a centred alignment in every cell.
-        for (int column = 0; column < 6; ++column)
-            item->setTextAlignment(column, Qt::AlignCenter);
-        items.append(item);
-    }
+    for (int i = 0; i < rowCount; ++i)
+        items.append(benchPastedRow({QStringLiteral("10.0.%1.%2").arg(i / 256 % 256).arg(i % 256),
+                                     QString::number(1000 + i % 60000), QStringLiteral("user%1").arg(i),
+                                     QStringLiteral("pw%1").arg(i), QStringLiteral("OK"),
+                                     QStringLiteral("%1 ms").arg(i % 997)}));
     table->setSortingEnabled(false);
     table->addTopLevelItems(items);
 }
