@@ -13,9 +13,6 @@
 
 namespace {
 
-const QString buttonSheet = QStringLiteral("border-width:1px;\nborder-style:solid;\nborder-color:transparent;"
-                                           "\nbackground-color: rgb(255, 255, 255);\ncolor:rgb(0, 0, 0);");
-
 QString familyOf(const QString &path)
 {
     return QFontDatabase::applicationFontFamilies(QFontDatabase::addApplicationFont(path)).value(0);
@@ -40,9 +37,6 @@ class TestMainWindow : public QObject
 
 private slots:
     void texts();
-    void widgetTree_data();
-    void widgetTree();
-    void styleSheets();
     void fonts_data();
     void fonts();
     void tableSettings();
@@ -76,61 +70,6 @@ void TestMainWindow::texts()
     QCOMPARE(rowTexts(table->headerItem()),
              (QStringList{QStringLiteral("IP"), QStringLiteral("PORT"), QStringLiteral("USER"), QStringLiteral("PASS"),
                           QStringLiteral("STATUS"), QStringLiteral("SPEED")}));
-}
-
-void TestMainWindow::widgetTree_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("className");
-    const QList<QPair<const char *, const char *>> widgets = {
-        {"centralWidget", "QWidget"},          {"logoLabel", "QLabel"},
-        {"destUrlTItleLabel", "QLabel"},       {"destUrlLineEdit", "QLineEdit"},
-        {"progressBar", "QProgressBar"},       {"proxyListView", "QTreeWidget"},
-        {"importButton", "QPushButton"},       {"testButton", "QPushButton"},
-        {"pushButton", "QPushButton"},         {"exportButton", "QPushButton"},
-        {"verticalLayout_2", "QVBoxLayout"},   {"horizontalLayout", "QHBoxLayout"},
-        {"horizontalLayout_4", "QHBoxLayout"}, {"verticalLayout", "QVBoxLayout"},
-        {"horizontalLayout_3", "QHBoxLayout"}, {"horizontalLayout_2", "QHBoxLayout"}};
-    for (const auto &w : widgets)
-        QTest::newRow(w.first) << QString::fromLatin1(w.first) << QByteArray(w.second);
-}
-
-void TestMainWindow::widgetTree()
-{
-    QFETCH(QString, name);
-    QFETCH(QByteArray, className);
-    MainWindow window;
-    QCOMPARE(window.objectName(), QStringLiteral("MainWindow"));
-    const QList<QObject *> found = window.findChildren<QObject *>(name);
-    QCOMPARE(found.size(), 1);
-    QCOMPARE(QByteArray(found.first()->metaObject()->className()), className);
-    if (auto *widget = qobject_cast<QWidget *>(found.first()); widget && name != QStringLiteral("centralWidget"))
-        QCOMPARE(widget->parentWidget(), window.centralWidget());
-}
-
-void TestMainWindow::styleSheets()
-{
-    MainWindow window;
-    QCOMPARE(window.styleSheet(), QStringLiteral("background-color: rgb(255, 255, 255);"));
-    QCOMPARE(buttonSheet.size(), 121);
-    for (const QString &name : {QStringLiteral("importButton"), QStringLiteral("testButton"),
-                                QStringLiteral("pushButton"), QStringLiteral("exportButton")}) {
-        auto *button = window.findChild<QPushButton *>(name);
-        QCOMPARE(button->styleSheet(), buttonSheet);
-        QCOMPARE(button->minimumHeight(), 36);
-    }
-    auto *table = window.findChild<QTreeWidget *>(QStringLiteral("proxyListView"));
-    QCOMPARE(table->styleSheet(), QString());
-    QCOMPARE(table->header()->styleSheet(),
-             QStringLiteral(
-                 "QHeaderView::section{ background-color: white; color: black;padding-left: 4px;border-style:none;}"));
-    auto *logo = window.findChild<QLabel *>(QStringLiteral("logoLabel"));
-    QCOMPARE(logo->minimumSize(), QSize(600, 200));
-    QCOMPARE(logo->maximumSize(), QSize(600, 200));
-    QVERIFY(logo->hasScaledContents());
-    QCOMPARE(logo->pixmap(Qt::ReturnByValue).size(), QSize(1490, 564));
-    QCOMPARE(window.findChild<QLineEdit *>(QStringLiteral("destUrlLineEdit"))->minimumHeight(), 24);
-    QCOMPARE(window.size(), QSize(1135, 649));
 }
 
 void TestMainWindow::fonts_data()
